@@ -1,0 +1,70 @@
+#include "sim/status.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+struct StatusNameEntry {
+    NTSTATUS status;
+    const char* name;
+};
+
+#define STATUS_ENTRY(s) {s, #s}
+constexpr StatusNameEntry kStatusNames[] = {
+    STATUS_ENTRY(STATUS_SUCCESS),
+    STATUS_ENTRY(STATUS_WAIT_1),
+    STATUS_ENTRY(STATUS_ALERTED),
+    STATUS_ENTRY(STATUS_TIMEOUT),
+    STATUS_ENTRY(STATUS_PENDING),
+    STATUS_ENTRY(STATUS_BUFFER_OVERFLOW),
+    STATUS_ENTRY(STATUS_NO_MORE_ENTRIES),
+    STATUS_ENTRY(STATUS_UNSUCCESSFUL),
+    STATUS_ENTRY(STATUS_NOT_IMPLEMENTED),
+    STATUS_ENTRY(STATUS_INVALID_INFO_CLASS),
+    STATUS_ENTRY(STATUS_INFO_LENGTH_MISMATCH),
+    STATUS_ENTRY(STATUS_ACCESS_VIOLATION),
+    STATUS_ENTRY(STATUS_INVALID_HANDLE),
+    STATUS_ENTRY(STATUS_INVALID_PARAMETER),
+    STATUS_ENTRY(STATUS_NO_SUCH_DEVICE),
+    STATUS_ENTRY(STATUS_INVALID_DEVICE_REQUEST),
+    STATUS_ENTRY(STATUS_MORE_PROCESSING_REQUIRED),
+    STATUS_ENTRY(STATUS_ACCESS_DENIED),
+    STATUS_ENTRY(STATUS_BUFFER_TOO_SMALL),
+    STATUS_ENTRY(STATUS_OBJECT_TYPE_MISMATCH),
+    STATUS_ENTRY(STATUS_OBJECT_NAME_INVALID),
+    STATUS_ENTRY(STATUS_OBJECT_NAME_NOT_FOUND),
+    STATUS_ENTRY(STATUS_OBJECT_NAME_COLLISION),
+    STATUS_ENTRY(STATUS_DELETE_PENDING),
+    STATUS_ENTRY(STATUS_INSUFFICIENT_RESOURCES),
+    STATUS_ENTRY(STATUS_DEVICE_NOT_READY),
+    STATUS_ENTRY(STATUS_NOT_SUPPORTED),
+    STATUS_ENTRY(STATUS_CANCELLED),
+    STATUS_ENTRY(STATUS_ILLEGAL_FLOAT_CONTEXT),
+    STATUS_ENTRY(STATUS_INVALID_BUFFER_SIZE),
+    STATUS_ENTRY(STATUS_NOT_FOUND),
+};
+#undef STATUS_ENTRY
+
+}  // namespace
+
+namespace sim {
+
+std::string StatusName(NTSTATUS status)
+{
+    for (const StatusNameEntry& entry : kStatusNames) {
+        if (entry.status == status) {
+            return entry.name;
+        }
+    }
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(status));
+    return hex;
+}
+
+void SeedRandom(unsigned int seed)
+{
+    std::srand(seed);
+}
+
+}  // namespace sim
