@@ -76,6 +76,9 @@ typedef const CHAR* PCSTR;
 typedef PVOID HANDLE;
 typedef HANDLE* PHANDLE;
 
+// I/O request packet; its layout belongs to the I/O manager.
+typedef struct _IRP IRP, *PIRP;
+
 typedef union _LARGE_INTEGER {
     struct {
         ULONG LowPart;
