@@ -160,3 +160,44 @@ typedef struct _KFLOATING_SAVE {
 
 NTKERNELAPI NTSTATUS NTAPI KeSaveFloatingPointState(PKFLOATING_SAVE FloatSave);
 NTKERNELAPI NTSTATUS NTAPI KeRestoreFloatingPointState(PKFLOATING_SAVE FloatSave);
+
+// ---------------------------------------------------------------------------
+// Interlocked operations on 32-bit words shared between threads: full
+// barriers, as the platform documents them. ReadNoFence / WriteNoFence are
+// single indivisible accesses without ordering.
+
+FORCEINLINE LONG InterlockedIncrement(LONG volatile* Addend)
+{
+    return __atomic_add_fetch(Addend, 1, __ATOMIC_SEQ_CST);
+}
+
+FORCEINLINE LONG InterlockedDecrement(LONG volatile* Addend)
+{
+    return __atomic_sub_fetch(Addend, 1, __ATOMIC_SEQ_CST);
+}
+
+FORCEINLINE LONG InterlockedExchange(LONG volatile* Target, LONG Value)
+{
+    return __atomic_exchange_n(Target, Value, __ATOMIC_SEQ_CST);
+}
+
+FORCEINLINE LONG InterlockedExchangeAdd(LONG volatile* Addend, LONG Value)
+{
+    return __atomic_fetch_add(Addend, Value, __ATOMIC_SEQ_CST);
+}
+
+FORCEINLINE LONG InterlockedCompareExchange(LONG volatile* Destination, LONG Exchange, LONG Comperand)
+{
+    __atomic_compare_exchange_n(Destination, &Comperand, Exchange, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
+    return Comperand;
+}
+
+FORCEINLINE LONG ReadNoFence(LONG const volatile* Source)
+{
+    return __atomic_load_n(Source, __ATOMIC_RELAXED);
+}
+
+FORCEINLINE VOID WriteNoFence(LONG volatile* Destination, LONG Value)
+{
+    __atomic_store_n(Destination, Value, __ATOMIC_RELAXED);
+}
