@@ -20,7 +20,7 @@ constexpr ULONG kKOVASlotCount = 7;
 
 // Interleaved position -> slot, in WAVEFORMATEXTENSIBLE order (FL FR FC LFE
 // BL BR BC). Write-back always uses it, whatever the stream's mask.
-constexpr KOVASlot kKOVAPositionMap[kKOVASlotCount] = {
+inline constexpr KOVASlot kKOVAPositionMap[kKOVASlotCount] = {
     SlotL, SlotR, SlotCtr, SlotLFE, SlotLs, SlotRs, SlotCs,
 };
 
@@ -33,7 +33,7 @@ struct KOVAChannelLayout {
     KOVASlot slotOf[kKOVASlotCount];  // the slot each read position fills
 };
 
-constexpr KOVAChannelLayout kKOVAChannelLayouts[] = {
+inline constexpr KOVAChannelLayout kKOVAChannelLayouts[] = {
     // mask   read  slots of positions 0, 1, 2 ...
     {0x3,    2, {SlotL, SlotR}},                                              // FL FR
     {0x33,   4, {SlotL, SlotR, SlotLs, SlotRs}},                              // FL FR BL BR
@@ -55,3 +55,25 @@ inline const KOVAChannelLayout* FindKOVAChannelLayout(ULONG channelMask)
     }
     return NULL;
 }
+
+constexpr ULONG CountSpeakerBits(ULONG mask)
+{
+    ULONG count = 0;
+    for (; mask != 0; mask &= mask - 1) {
+        ++count;
+    }
+    return count;
+}
+
+// A layout reads one position per speaker bit, so "no more mask bits than
+// channels" is "no more gathered positions than channels".
+constexpr bool EveryLayoutReadsOnePositionPerBit()
+{
+    for (const KOVAChannelLayout& layout : kKOVAChannelLayouts) {
+        if (layout.gatheredPositions != CountSpeakerBits(layout.channelMask)) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(EveryLayoutReadsOnePositionPerBit());

@@ -15,7 +15,7 @@
 
 #include <wdm.h>
 
-constexpr float kKOVADitherTable[4] = {0.0f, 1.0e-10f, 0.0f, -1.0e-10f};
+inline constexpr float kKOVADitherTable[4] = {0.0f, 1.0e-10f, 0.0f, -1.0e-10f};
 
 constexpr LONG kKOVADitherPeriod = 4095;
 

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "allocate_zeroed_pool.h"
+#include "interleaved_frames.h"
 #include "kova_pool_tags.h"
 #include "sample_conversion.h"
 
@@ -140,47 +141,11 @@ void KOVAStreamObject::ProcessPcm(PUCHAR data, ULONG byteCount)
 
     while (framesLeft > 0) {
         const LONG n = BlockLength(framesLeft);
-        GatherPcm<Pcm>(data, n, inputGain);
+        GatherFrames<Pcm>(*m_Layout, m_Channels, data, n, inputGain, m_Block);
         m_State.ProcessBlock(m_Block, m_Scratch, n);
-        WriteBackPcm<Pcm>(data, n, outputScale);
+        WriteBackFrames<Pcm>(m_Block, m_Channels, n, outputScale, data);
         data += n * frameBytes;
         framesLeft -= n;
-    }
-}
-
-// The positions the channel mask names go into their slots, scaled by the
-// input gain; every other slot is silence.
-template <typename Pcm>
-void KOVAStreamObject::GatherPcm(const UCHAR* data, LONG n, float inputGain)
-{
-    const ULONG frameBytes = m_Channels * Pcm::kBytes;
-    for (ULONG slot = 0; slot < kKOVASlotCount; ++slot) {
-        ClearSamples(m_Block.slot[slot], n);
-    }
-    for (LONG i = 0; i < n; ++i) {
-        const UCHAR* frame = data + i * frameBytes;
-        for (ULONG p = 0; p < m_Layout->gatheredPositions; ++p) {
-            m_Block.slot[m_Layout->slotOf[p]][i] = Pcm::ToFloat(frame + p * Pcm::kBytes) * inputGain;
-        }
-    }
-}
-
-// Whatever the mask, positions 0 .. 5 receive the slots of KOVAPositionMap
-// and positions 6 and 7 silence.
-template <typename Pcm>
-void KOVAStreamObject::WriteBackPcm(PUCHAR data, LONG n, float outputScale)
-{
-    const ULONG frameBytes = m_Channels * Pcm::kBytes;
-    const ULONG written = WrittenPositions(m_Channels);
-    for (LONG i = 0; i < n; ++i) {
-        PUCHAR frame = data + i * frameBytes;
-        ULONG p = 0;
-        for (; p < written; ++p) {
-            Pcm::FromFloat(m_Block.slot[kKOVAPositionMap[p]][i] * outputScale, frame + p * Pcm::kBytes);
-        }
-        for (; p < m_Channels; ++p) {
-            Pcm::FromFloat(0.0f, frame + p * Pcm::kBytes);
-        }
     }
 }
 

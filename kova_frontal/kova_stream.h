@@ -42,10 +42,6 @@ public:
 private:
     template <typename Pcm>
     void ProcessPcm(PUCHAR data, ULONG byteCount);
-    template <typename Pcm>
-    void GatherPcm(const UCHAR* data, LONG n, float inputGain);
-    template <typename Pcm>
-    void WriteBackPcm(PUCHAR data, LONG n, float outputScale);
 
     void GatherFloat(const float* input, LONG n, float inputGain, float scale);
     void WriteBackFloat(float* output, LONG n, float outputScale, float scale);

@@ -20,7 +20,7 @@ struct CrossoverRow {
     float highpassB0;
 };
 
-constexpr CrossoverRow kCrossoverTable[kKOVARateClassCount][kCrossoverCount] = {
+inline constexpr CrossoverRow kCrossoverTable[kKOVARateClassCount][kCrossoverCount] = {
     //  CrossoverSelect (fc)   -a1          -a2             low-pass b0      high-pass b0
     {   // 32000 Hz
         /* 0 (80 Hz) */ {1.97778654f, -0.978030503f, 6.10061797e-05f, 0.988954246f},
@@ -79,13 +79,13 @@ constexpr CrossoverCoefficients CrossoverClass(ULONG rateClass)
     return set;
 }
 
-constexpr CrossoverCoefficients kCrossoverCoefficients[kKOVARateClassCount] = {
+inline constexpr CrossoverCoefficients kCrossoverCoefficients[kKOVARateClassCount] = {
     CrossoverClass(KOVARate32000), CrossoverClass(KOVARate44100), CrossoverClass(KOVARate48000),
     CrossoverClass(KOVARate88200), CrossoverClass(KOVARate96000),
 };
 
 //                                                   b0            -a1           b1             -a2            b2
-constexpr BiquadCoefficients kPresenceHighpass[kKOVARateClassCount] = {
+inline constexpr BiquadCoefficients kPresenceHighpass[kKOVARateClassCount] = {
     /* 32000 Hz */ {{0.745197773f, 1.4728533f, -1.49039555f, -0.507937908f, 0.745197773f}},
     /* 44100 Hz */ {{0.802719057f, 1.59548855f, -1.60543811f, -0.615387559f, 0.802719057f}},
     /* 48000 Hz */ {{0.816103458f, 1.62366855f, -1.63220692f, -0.640745401f, 0.816103458f}},

@@ -11,12 +11,12 @@
 #include "kova_block.h"
 
 //                                               b0            -a1            b1
-constexpr FirstOrderCoefficients kPseudoStereoLeft[3] = {
+inline constexpr FirstOrderCoefficients kPseudoStereoLeft[3] = {
     {{-0.971839905f,  0.97183609f,  0.999996185f}},   // left 1
     {{-0.785430908f,  0.785429001f, 0.999998093f}},   // left 2
     {{ 0.54309845f,  -0.543100357f, 0.999998093f}},   // left 3
 };
-constexpr FirstOrderCoefficients kPseudoStereoRight[3] = {
+inline constexpr FirstOrderCoefficients kPseudoStereoRight[3] = {
     {{-0.99288559f,   0.992883682f, 0.999998093f}},   // right 1
     {{-0.917785645f,  0.91778183f,  0.999996185f}},   // right 2
     {{-0.469726562f,  0.469724655f, 0.999998093f}},   // right 3

@@ -19,7 +19,7 @@ struct KOVARateBound {
     KOVARateClass rateClass;  // ... selects this class
 };
 
-constexpr KOVARateBound kKOVARateBounds[] = {
+inline constexpr KOVARateBound kKOVARateBounds[] = {
     {38528, KOVARate32000},
     {46091, KOVARate44100},
     {71004, KOVARate48000},

@@ -38,7 +38,7 @@ struct SourceLayoutMode {
 
 constexpr float kDiffGain = 0.63f;
 
-constexpr SourceLayoutMode kSourceLayoutModes[] = {
+inline constexpr SourceLayoutMode kSourceLayoutModes[] = {
     // present slots                    centre          CenterPath         SurroundDiff          SurroundSum
     {kCtr | kLFE,                           0,              0.355f,               2.82f,              0.282f},  //  0
     {kFront | kLFE,                         0,              0.355f,               2.82f,              0.282f},  //  1

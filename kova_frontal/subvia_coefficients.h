@@ -16,7 +16,7 @@ constexpr ULONG kSubviaSizeCount = 8;
 constexpr ULONG kSubviaBandpassCount = 3;
 
 // Low-pass pair g / p, by size and rate class.
-constexpr DelayedOnePoleCoefficients kSubviaLowpass[kSubviaSizeCount][kKOVARateClassCount] = {
+inline constexpr DelayedOnePoleCoefficients kSubviaLowpass[kSubviaSizeCount][kKOVARateClassCount] = {
     //                32000 Hz                       44100 Hz                       48000 Hz                       88200 Hz                       96000 Hz
     /* 0 (40 Hz)  */ {{0.0360167138f, 0.963983297f}, {0.0262666997f, 0.973733306f}, {0.0241586845f, 0.975841343f}, {0.0132211549f, 0.986778855f}, {0.0121535109f, 0.987846494f}},
     /* 1 (60 Hz)  */ {{0.0535305105f, 0.946469486f}, {0.0391381793f, 0.960861802f}, {0.0360167138f, 0.963983297f}, {0.0197657812f, 0.980234206f}, {0.0181745663f, 0.981825411f}},
@@ -29,7 +29,7 @@ constexpr DelayedOnePoleCoefficients kSubviaLowpass[kSubviaSizeCount][kKOVARateC
 };
 
 // Band-pass sections BP1, BP2, BP3 (g, p1, p2), by rate class and size.
-constexpr BandpassCoefficients kSubviaBandpass[kKOVARateClassCount][kSubviaSizeCount][kSubviaBandpassCount] = {
+inline constexpr BandpassCoefficients kSubviaBandpass[kKOVARateClassCount][kSubviaSizeCount][kSubviaBandpassCount] = {
     {   // 32000 Hz
         /* 0 (40 Hz)  */ {{0.0027680723f, 1.99601912f, -0.996080697f}, {0.00349013857f, 1.99398839f, -0.994126856f}, {0.00391160976f, 1.99193096f, -0.992176771f}},
         /* 1 (60 Hz)  */ {{0.00414803764f, 1.99398839f, -0.994126856f}, {0.00522751361f, 1.99089229f, -0.991203189f}, {0.00585592445f, 1.98773623f, -0.988288164f}},
@@ -89,7 +89,7 @@ struct SubviaEnvelopeCoefficients {
     float release;
 };
 
-constexpr SubviaEnvelopeCoefficients kSubviaEnvelope[kKOVARateClassCount] = {
+inline constexpr SubviaEnvelopeCoefficients kSubviaEnvelope[kKOVARateClassCount] = {
     /* 32000 Hz */ {0.996874988f, 0.999687493f},
     /* 44100 Hz */ {0.997732401f, 0.999773264f},
     /* 48000 Hz */ {0.997916639f, 0.999791682f},

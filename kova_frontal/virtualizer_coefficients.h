@@ -12,7 +12,7 @@
 #include "filter_primitives.h"
 #include "rate_class.h"
 
-constexpr float kVirtualizerTable[26][kKOVARateClassCount] = {
+inline constexpr float kVirtualizerTable[26][kKOVARateClassCount] = {
     //                       32000 Hz          44100 Hz          48000 Hz          88200 Hz          96000 Hz
     /* DiffA b0       */ {    0.995319366f,     0.996599197f,     0.996873856f,     0.998293221f,     0.998431683f},
     /* DiffA -a1      */ {     0.99064064f,     0.993200302f,     0.993749619f,     0.996586442f,     0.996863306f},
@@ -68,7 +68,7 @@ constexpr VirtualizerCoefficients VirtualizerColumn(ULONG c)
     };
 }
 
-constexpr VirtualizerCoefficients kVirtualizerCoefficients[kKOVARateClassCount] = {
+inline constexpr VirtualizerCoefficients kVirtualizerCoefficients[kKOVARateClassCount] = {
     VirtualizerColumn(KOVARate32000), VirtualizerColumn(KOVARate44100), VirtualizerColumn(KOVARate48000),
     VirtualizerColumn(KOVARate88200), VirtualizerColumn(KOVARate96000),
 };
