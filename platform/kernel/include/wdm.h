@@ -201,3 +201,65 @@ FORCEINLINE VOID WriteNoFence(LONG volatile* Destination, LONG Value)
 {
     __atomic_store_n(Destination, Value, __ATOMIC_RELAXED);
 }
+
+FORCEINLINE SHORT ReadNoFence16(SHORT const volatile* Source)
+{
+    return __atomic_load_n(Source, __ATOMIC_RELAXED);
+}
+
+FORCEINLINE VOID WriteNoFence16(SHORT volatile* Destination, SHORT Value)
+{
+    __atomic_store_n(Destination, Value, __ATOMIC_RELAXED);
+}
+
+// ---------------------------------------------------------------------------
+// Counted Unicode strings (Length and MaximumLength in bytes)
+
+typedef struct _UNICODE_STRING {
+    USHORT Length;
+    USHORT MaximumLength;
+    PWSTR Buffer;
+} UNICODE_STRING, *PUNICODE_STRING;
+typedef const UNICODE_STRING* PCUNICODE_STRING;
+
+// ---------------------------------------------------------------------------
+// Doubly linked lists with a head entry, as the platform's inline routines
+// keep them: an empty list's head points at itself both ways.
+
+typedef struct _LIST_ENTRY {
+    struct _LIST_ENTRY* Flink;
+    struct _LIST_ENTRY* Blink;
+} LIST_ENTRY, *PLIST_ENTRY;
+
+#define CONTAINING_RECORD(address, type, field) \
+    ((type*)((PUCHAR)(address) - offsetof(type, field)))
+
+FORCEINLINE VOID InitializeListHead(PLIST_ENTRY ListHead)
+{
+    ListHead->Flink = ListHead;
+    ListHead->Blink = ListHead;
+}
+
+FORCEINLINE BOOLEAN IsListEmpty(const LIST_ENTRY* ListHead)
+{
+    return (BOOLEAN)(ListHead->Flink == ListHead);
+}
+
+FORCEINLINE VOID InsertTailList(PLIST_ENTRY ListHead, PLIST_ENTRY Entry)
+{
+    PLIST_ENTRY last = ListHead->Blink;
+    Entry->Flink = ListHead;
+    Entry->Blink = last;
+    last->Flink = Entry;
+    ListHead->Blink = Entry;
+}
+
+// Returns TRUE when the list is empty afterwards.
+FORCEINLINE BOOLEAN RemoveEntryList(PLIST_ENTRY Entry)
+{
+    PLIST_ENTRY next = Entry->Flink;
+    PLIST_ENTRY previous = Entry->Blink;
+    previous->Flink = next;
+    next->Blink = previous;
+    return (BOOLEAN)(next == previous);
+}
