@@ -313,6 +313,7 @@ NTKERNELAPI PDEVICE_OBJECT NTAPI IoAttachDeviceToDeviceStack(PDEVICE_OBJECT Sour
     }
     top->AttachedDevice = SourceDevice;
     SourceDevice->DeviceObjectExtension->attachedTo = top;
+    ObfReferenceObject(top);  // a device below stays in memory while something is attached to it
     SourceDevice->StackSize = static_cast<CCHAR>(top->StackSize + 1);
     SourceDevice->AlignmentRequirement = top->AlignmentRequirement;
     return top;
@@ -320,13 +321,16 @@ NTKERNELAPI PDEVICE_OBJECT NTAPI IoAttachDeviceToDeviceStack(PDEVICE_OBJECT Sour
 
 NTKERNELAPI VOID NTAPI IoDetachDevice(PDEVICE_OBJECT TargetDevice)
 {
-    std::lock_guard<std::mutex> guard(TopologyLock());
-    PDEVICE_OBJECT upper = TargetDevice->AttachedDevice;
-    if (upper == nullptr) {
-        sim::BugCheck("DRIVER_VERIFIER_DETECTED_VIOLATION", "IoDetachDevice of a device nothing is attached to");
+    {
+        std::lock_guard<std::mutex> guard(TopologyLock());
+        PDEVICE_OBJECT upper = TargetDevice->AttachedDevice;
+        if (upper == nullptr) {
+            sim::BugCheck("DRIVER_VERIFIER_DETECTED_VIOLATION", "IoDetachDevice of a device nothing is attached to");
+        }
+        upper->DeviceObjectExtension->attachedTo = nullptr;
+        TargetDevice->AttachedDevice = nullptr;
     }
-    upper->DeviceObjectExtension->attachedTo = nullptr;
-    TargetDevice->AttachedDevice = nullptr;
+    ObfDereferenceObject(TargetDevice);
 }
 
 NTKERNELAPI PDEVICE_OBJECT NTAPI IoGetAttachedDeviceReference(PDEVICE_OBJECT DeviceObject)
