@@ -29,6 +29,7 @@ constexpr ULONG kCardPinTag = CardPoolTag("VCpn");
 constexpr ULONG kCardPropertyTag = CardPoolTag("VCpr");
 constexpr ULONG kCardRegistryTag = CardPoolTag("VCrg");
 constexpr ULONG kCardStringTag = CardPoolTag("VCst");
+constexpr ULONG kCardRemoveLockTag = CardPoolTag("VCrl");
 
 // Pins the card plays at the same time.
 constexpr ULONG kCardMaximumPins = 16;
@@ -91,7 +92,10 @@ typedef struct _CARD_PIN {
     KMUTEX Lock;                    // everything below
     ULONG Serial;
     ULONG Interface;                // KSINTERFACE_STANDARD_STREAMING or _LOOPED_STREAMING
-    UCHAR Format[kCardMaximumFormatBytes];  // the KSDATAFORMAT and its wave format, as set
+    union {
+        KSDATAFORMAT DataFormat;
+        UCHAR Bytes[kCardMaximumFormatBytes];
+    } Format;                       // the KSDATAFORMAT and its wave format, as set
     KSSTATE State;
 
     // The playback clock, in bytes of the stream. While the pin runs, the

@@ -35,8 +35,7 @@ NTSTATUS CardGetDataFormat(PCARD_PROPERTY_REQUEST Request)
         return STATUS_UNSUCCESSFUL;
     }
     CardPinLock lock(pin);
-    const KSDATAFORMAT* format = reinterpret_cast<const KSDATAFORMAT*>(pin->Format);
-    return CardAnswerBytes(Request, pin->Format, format->FormatSize);
+    return CardAnswerBytes(Request, pin->Format.Bytes, pin->Format.DataFormat.FormatSize);
 }
 
 // A new format takes effect between streams: not while the pin runs. What
@@ -55,7 +54,7 @@ NTSTATUS CardSetDataFormat(PCARD_PROPERTY_REQUEST Request)
         return STATUS_INVALID_DEVICE_STATE;
     }
     CardEndRecording(pin);
-    RtlZeroMemory(pin->Format, sizeof(pin->Format));
-    RtlCopyMemory(pin->Format, format, format->FormatSize);
+    RtlZeroMemory(&pin->Format, sizeof(pin->Format));
+    RtlCopyMemory(pin->Format.Bytes, format, format->FormatSize);
     return STATUS_SUCCESS;
 }

@@ -188,7 +188,7 @@ NTSTATUS NTAPI CardCreatePin(PDEVICE_OBJECT DeviceObject, PIRP Irp)
     KeInitializeMutex(&pin->Lock, 0);
     pin->Serial = (ULONG)InterlockedIncrement(&card->PinSerial);
     pin->Interface = connect.Interface.Id;
-    RtlCopyMemory(pin->Format, requested.bytes, requested.format.FormatSize);
+    RtlCopyMemory(pin->Format.Bytes, requested.bytes, requested.format.FormatSize);
     pin->State = KSSTATE_STOP;
     file->FsContext = &pin->Header;
     return CardCompleteRequest(Irp, STATUS_SUCCESS, 0);

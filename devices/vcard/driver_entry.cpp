@@ -49,7 +49,7 @@ NTSTATUS NTAPI CardAddDevice(PDRIVER_OBJECT DriverObject, PDEVICE_OBJECT Physica
     card->Self = device;
     card->PhysicalDeviceObject = PhysicalDeviceObject;
     card->SpeakerGeometry = KSAUDIO_STEREO_SPEAKER_GEOMETRY_WIDE;
-    IoInitializeRemoveLock(&card->RemoveLock, kCardFilterTag, 0, 0);
+    IoInitializeRemoveLock(&card->RemoveLock, kCardRemoveLockTag, 0, 0);
     InitializeCreateItem(&card->FilterCreateItem, CardCreateFilter, L"Wave");
     InitializeCreateItem(&card->PinCreateItem, CardCreatePin, KSSTRING_Pin);
 

@@ -20,7 +20,7 @@ constexpr ULONGLONG kHardwareBufferUnits = 100000;  // the card reads 10 ms ahea
 
 const WAVEFORMATEX* WaveOf(PCARD_PIN Pin)
 {
-    return CardWaveFormatOf(reinterpret_cast<const KSDATAFORMAT*>(Pin->Format));
+    return CardWaveFormatOf(&Pin->Format.DataFormat);
 }
 
 // Whole frames of the format played in Units of time, in bytes.

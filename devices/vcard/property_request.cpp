@@ -88,6 +88,9 @@ NTSTATUS CaptureBuffer(PIRP Irp, PVOID Source, ULONG Bytes, PUCHAR Capture)
 
 NTSTATUS ReturnAnswer(PIRP Irp, const VOID* Answer, ULONG_PTR Bytes)
 {
+    if (Bytes == 0) {
+        return STATUS_SUCCESS;  // a size query: nothing to copy
+    }
     const BOOLEAN toClient = Irp->RequestorMode == UserMode;
     NTSTATUS status = STATUS_SUCCESS;
     SEH_TRY {

@@ -1,5 +1,6 @@
 #include "ks_client.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "sim/machine.h"
@@ -135,6 +136,92 @@ DWORD Write(HANDLE pin, KSSTREAM_HEADER* headers, ULONG count, DWORD* written)
         *written = bytes;
     }
     return ok ? ERROR_SUCCESS : GetLastError();
+}
+
+namespace {
+
+// Closes what a playback opened, in reverse order, however far it got.
+class Playback {
+public:
+    ~Playback()
+    {
+        if (m_pin != nullptr) {
+            CloseHandle(m_pin);
+        }
+        if (m_filter != INVALID_HANDLE_VALUE) {
+            CloseHandle(m_filter);
+        }
+    }
+
+    DWORD Play(const WAVEFORMATEX* wave, const std::uint8_t* data, std::size_t bytes, std::string* step)
+    {
+        const auto devices = RenderDevices();
+        *step = "find a render device";
+        if (devices.empty()) {
+            return ERROR_DEV_NOT_EXIST;
+        }
+        *step = "open the filter";
+        m_filter = OpenFilter(devices[0]);
+        if (m_filter == INVALID_HANDLE_VALUE) {
+            return GetLastError();
+        }
+        *step = "create the pin";
+        DWORD error = CreateRenderPin(m_filter, wave, false, &m_pin);
+        if (error != ERROR_SUCCESS) {
+            m_pin = nullptr;
+            return error;
+        }
+        *step = "set the format";
+        if ((error = SetFormat(m_pin, wave)) != ERROR_SUCCESS) {
+            return error;
+        }
+        for (KSSTATE state : {KSSTATE_ACQUIRE, KSSTATE_PAUSE, KSSTATE_RUN}) {
+            *step = "set the state " + std::to_string(state);
+            if ((error = SetState(m_pin, state)) != ERROR_SUCCESS) {
+                return error;
+            }
+        }
+        *step = "write the buffers";
+        if ((error = WriteInTenMillisecondBuffers(wave, data, bytes)) != ERROR_SUCCESS) {
+            return error;
+        }
+        *step = "stop";
+        return SetState(m_pin, KSSTATE_STOP);
+    }
+
+private:
+    DWORD WriteInTenMillisecondBuffers(const WAVEFORMATEX* wave, const std::uint8_t* data, std::size_t bytes)
+    {
+        const std::size_t frames = std::max<std::size_t>(wave->nSamplesPerSec / 100, 1);
+        const std::size_t bufferBytes = frames * wave->nBlockAlign;
+        std::vector<std::uint8_t> buffer(bufferBytes);
+        for (std::size_t offset = 0; offset < bytes; offset += bufferBytes) {
+            const std::size_t chunk = std::min(bufferBytes, bytes - offset);
+            std::memcpy(buffer.data(), data + offset, chunk);
+            KSSTREAM_HEADER header = StreamHeader(buffer.data(), static_cast<ULONG>(chunk));
+            const DWORD error = Write(m_pin, &header, 1);
+            if (error != ERROR_SUCCESS) {
+                return error;
+            }
+        }
+        return ERROR_SUCCESS;
+    }
+
+    HANDLE m_filter = INVALID_HANDLE_VALUE;
+    HANDLE m_pin = nullptr;
+};
+
+}  // namespace
+
+DWORD PlayToFirstRenderDevice(const WAVEFORMATEX* wave, const std::uint8_t* data, std::size_t bytes,
+                              std::string* failedStep)
+{
+    std::string step;
+    const DWORD error = Playback().Play(wave, data, bytes, &step);
+    if (failedStep != nullptr) {
+        *failedStep = error == ERROR_SUCCESS ? std::string() : step;
+    }
+    return error;
 }
 
 std::string ErrorName(DWORD error)

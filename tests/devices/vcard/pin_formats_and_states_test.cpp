@@ -152,7 +152,8 @@ TEST_F(PinFormatsAndStates, a_pin_keeps_the_last_state_it_was_set_to)
         ASSERT_EQ(ksclient::Get(pin, KSPROPSETID_Connection, KSPROPERTY_CONNECTION_STATE, &state), ERROR_SUCCESS);
         EXPECT_EQ(state, next);
     }
-    EXPECT_EQ(ksclient::SetState(pin, static_cast<KSSTATE>(4)), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ksclient::Set(pin, KSPROPSETID_Connection, KSPROPERTY_CONNECTION_STATE, ULONG{4}), ERROR_INVALID_PARAMETER)
+        << "there is no state after KSSTATE_RUN";
     CloseHandle(pin);
 }
 

@@ -182,24 +182,30 @@ TEST_F(Recordings, a_card_installed_in_a_state_folder_plays_again_after_a_reboot
     const auto devices = ksclient::RenderDevices();
     ASSERT_EQ(devices.size(), 1u);
 
-    // Played as a client plays a file: open the pin, run, 10 ms buffers, stop, close.
-    HANDLE filter = ksclient::OpenFilter(devices[0]);
     const auto format = ksclient::PcmFormat(2, 48000, 16);
-    HANDLE pin = CreatePin(filter, &format.Format);
-    ASSERT_EQ(ksclient::SetState(pin, KSSTATE_ACQUIRE), ERROR_SUCCESS);
-    ASSERT_EQ(ksclient::SetState(pin, KSSTATE_PAUSE), ERROR_SUCCESS);
-    ASSERT_EQ(ksclient::SetState(pin, KSSTATE_RUN), ERROR_SUCCESS);
-    std::vector<std::uint8_t> programme = Pattern(48000 * 4 / 2, 9);  // half a second
-    for (std::size_t offset = 0; offset < programme.size(); offset += 1920) {
-        KSSTREAM_HEADER header = ksclient::StreamHeader(programme.data() + offset, 1920);
-        ASSERT_EQ(ksclient::Write(pin, &header, 1), ERROR_SUCCESS);
-    }
-    ASSERT_EQ(ksclient::SetState(pin, KSSTATE_STOP), ERROR_SUCCESS);
-    CloseHandle(pin);
-    CloseHandle(filter);
+    const std::vector<std::uint8_t> programme = Pattern(48000 * 4 / 2 + 4 * 7, 9);  // half a second and 7 frames
+    std::string step;
+    ASSERT_EQ(ksclient::PlayToFirstRenderDevice(&format.Format, programme.data(), programme.size(), &step),
+              ERROR_SUCCESS)
+        << step;
     const auto recordings = vcard::FinishedRecordings();
     ASSERT_EQ(recordings.size(), 1u);
     EXPECT_EQ(ReadWav(recordings[0].path).samples, SamplesOf(programme, 16));
+}
+
+TEST_F(Recordings, a_playback_the_card_refuses_says_where_it_failed_and_leaves_nothing_open)
+{
+    vcard::CardRefusals refusals;
+    refusals.states = 1u << KSSTATE_RUN;
+    Refuse(refusals);
+    const auto format = ksclient::PcmFormat(2, 48000, 16);
+    const std::vector<std::uint8_t> programme = Pattern(19200, 2);
+    std::string step;
+    EXPECT_EQ(ksclient::PlayToFirstRenderDevice(&format.Format, programme.data(), programme.size(), &step),
+              ERROR_BAD_COMMAND);
+    EXPECT_EQ(step, "set the state 3");
+    EXPECT_EQ(m_client->HandleCount(), 1u) << "only the fixture's filter handle is left";
+    EXPECT_TRUE(vcard::FinishedRecordings().empty());
 }
 
 TEST_F(Recordings, pins_of_several_client_processes_play_side_by_side)

@@ -63,6 +63,14 @@ DWORD GetPosition(HANDLE pin, KSAUDIO_POSITION* position);
 KSSTREAM_HEADER StreamHeader(void* data, ULONG bytes, bool looped = false);
 DWORD Write(HANDLE pin, KSSTREAM_HEADER* headers, ULONG count, DWORD* written = nullptr);
 
+// Plays interleaved PCM through the machine's first render device as a
+// client plays a file: opens the filter and a pin, sets the pin's format,
+// goes through acquire and pause to run, writes the data in buffers of 10
+// milliseconds, stops and closes. On failure `failedStep` says which step
+// failed; everything opened is closed again either way.
+DWORD PlayToFirstRenderDevice(const WAVEFORMATEX* wave, const std::uint8_t* data, std::size_t bytes,
+                              std::string* failedStep = nullptr);
+
 // The name of a Win32 error code, for messages ("ERROR_NO_MATCH").
 std::string ErrorName(DWORD error);
 
