@@ -52,6 +52,7 @@
 typedef void VOID;
 typedef void* PVOID;
 typedef char CHAR;
+typedef CHAR* PCHAR;
 typedef unsigned char UCHAR;
 typedef UCHAR* PUCHAR;
 typedef UCHAR BOOLEAN;
@@ -86,6 +87,63 @@ typedef union _LARGE_INTEGER {
     } u;
     LONGLONG QuadPart;
 } LARGE_INTEGER, *PLARGE_INTEGER;
+
+// A counted UTF-16 string, as the I/O manager hands registry paths to drivers.
+// Length and MaximumLength are in bytes.
+typedef struct _UNICODE_STRING {
+    USHORT Length;
+    USHORT MaximumLength;
+    PWSTR Buffer;
+} UNICODE_STRING, *PUNICODE_STRING;
+
+// Marks a routine that a kernel export library makes visible to the drivers
+// that import it by name; everything else in the library stays private.
+#ifndef DECLSPEC_EXPORT
+#define DECLSPEC_EXPORT __attribute__((visibility("default")))
+#endif
+
+// ---------------------------------------------------------------------------
+// Doubly linked lists threaded through the records they hold. A list head is
+// an entry whose links point at itself while the list is empty.
+
+typedef struct _LIST_ENTRY {
+    struct _LIST_ENTRY* Flink;
+    struct _LIST_ENTRY* Blink;
+} LIST_ENTRY, *PLIST_ENTRY;
+
+#define CONTAINING_RECORD(address, type, field) \
+    ((type*)((PCHAR)(address) - offsetof(type, field)))
+
+
+FORCEINLINE VOID InitializeListHead(PLIST_ENTRY ListHead)
+{
+    ListHead->Flink = ListHead;
+    ListHead->Blink = ListHead;
+}
+
+FORCEINLINE BOOLEAN IsListEmpty(const LIST_ENTRY* ListHead)
+{
+    return (BOOLEAN)(ListHead->Flink == ListHead);
+}
+
+FORCEINLINE VOID InsertTailList(PLIST_ENTRY ListHead, PLIST_ENTRY Entry)
+{
+    PLIST_ENTRY last = ListHead->Blink;
+    Entry->Flink = ListHead;
+    Entry->Blink = last;
+    last->Flink = Entry;
+    ListHead->Blink = Entry;
+}
+
+// Returns TRUE when the list is empty afterwards.
+FORCEINLINE BOOLEAN RemoveEntryList(PLIST_ENTRY Entry)
+{
+    PLIST_ENTRY next = Entry->Flink;
+    PLIST_ENTRY previous = Entry->Blink;
+    previous->Flink = next;
+    next->Blink = previous;
+    return (BOOLEAN)(next == previous);
+}
 
 #define RtlZeroMemory(Destination, Length) memset((Destination), 0, (Length))
 #define RtlFillMemory(Destination, Length, Fill) memset((Destination), (Fill), (Length))
@@ -198,6 +256,16 @@ FORCEINLINE LONG ReadNoFence(LONG const volatile* Source)
 }
 
 FORCEINLINE VOID WriteNoFence(LONG volatile* Destination, LONG Value)
+{
+    __atomic_store_n(Destination, Value, __ATOMIC_RELAXED);
+}
+
+FORCEINLINE PVOID ReadPointerNoFence(PVOID const volatile* Source)
+{
+    return __atomic_load_n(Source, __ATOMIC_RELAXED);
+}
+
+FORCEINLINE VOID WritePointerNoFence(PVOID volatile* Destination, PVOID Value)
 {
     __atomic_store_n(Destination, Value, __ATOMIC_RELAXED);
 }

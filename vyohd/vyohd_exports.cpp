@@ -1,0 +1,41 @@
+// The exports of vyohd_kern_i386: the manager creators, and the entry points
+// the kernel calls when it loads and unloads an export library.
+
+#include "floating_point_guard.h"
+#include "vyohd_interface.h"
+#include "vyohd_manager.h"
+
+extern "C" {
+
+DECLSPEC_EXPORT VYOHDManager* NTAPI CreateVYOHDManager3(VOID)
+{
+    FloatingPointGuard floatingPoint;
+    if (!NT_SUCCESS(floatingPoint.Status())) {
+        return NULL;
+    }
+    return VYOHDManagerObject::Create();
+}
+
+// The older names create the same manager.
+DECLSPEC_EXPORT VYOHDManager* NTAPI CreateVYOHDManager2(VOID)
+{
+    return CreateVYOHDManager3();
+}
+
+DECLSPEC_EXPORT VYOHDManager* NTAPI CreateVYOHDManager(VOID)
+{
+    return CreateVYOHDManager3();
+}
+
+DECLSPEC_EXPORT NTSTATUS NTAPI DllInitialize(PUNICODE_STRING RegistryPath)
+{
+    UNREFERENCED_PARAMETER(RegistryPath);
+    return STATUS_SUCCESS;
+}
+
+DECLSPEC_EXPORT NTSTATUS NTAPI DllUnload(VOID)
+{
+    return STATUS_SUCCESS;
+}
+
+}  // extern "C"
