@@ -11,7 +11,7 @@ struct ElevoRow {
     FirstOrderCoefficients set;  // b0, -a1, b1
 };
 
-constexpr ElevoRow kElevoSets[RateClassCount] = {
+inline constexpr ElevoRow kElevoSets[RateClassCount] = {
     //  rate         b0          -a1           b1
     { 8000, {{  1.544554f, 0.548221469f,   -1.544554f}}},
     {11025, {{1.65036118f, 0.654279947f, -1.65036118f}}},

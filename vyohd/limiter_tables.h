@@ -9,7 +9,7 @@ struct LimiterReleaseRow {
     float r;
 };
 
-constexpr LimiterReleaseRow kLimiterRelease[RateClassCount] = {
+inline constexpr LimiterReleaseRow kLimiterRelease[RateClassCount] = {
     //  rate              r
     { 8000,  1.4391183e-05f},
     {11025, 1.04425817e-05f},

@@ -11,7 +11,7 @@ struct NitidaRow {
     BiquadCoefficients set;  // b0, -a1, b1, -a2, b2
 };
 
-constexpr NitidaRow kNitidaSets[RateClassCount] = {
+inline constexpr NitidaRow kNitidaSets[RateClassCount] = {
     //  rate         b0           -a1            b1            -a2            b2
     { 8000, {{ 0.34237197f,  0.70047158f, -0.684743941f,  0.0127148945f,  0.34237197f}}},
     {11025, {{0.446208417f, 0.909271598f, -0.892416835f, -0.0955109671f, 0.446208417f}}},

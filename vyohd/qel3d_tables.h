@@ -8,12 +8,12 @@
 #include "rate_class.h"
 
 // Fixed phase pairs of the phase-network and matrix paths (PhaseSectionA c0, c1).
-constexpr PhaseCoefficients kPhasePairP1 = {{-0.971839905f, 0.97183609f}};
-constexpr PhaseCoefficients kPhasePairP2 = {{-0.785430908f, 0.785429001f}};
-constexpr PhaseCoefficients kPhasePairP3 = {{0.54309845f, -0.543100357f}};
-constexpr PhaseCoefficients kPhasePairQ1 = {{-0.99288559f, 0.992883682f}};
-constexpr PhaseCoefficients kPhasePairQ2 = {{-0.917785645f, 0.91778183f}};
-constexpr PhaseCoefficients kPhasePairQ3 = {{-0.469726562f, 0.469724655f}};
+inline constexpr PhaseCoefficients kPhasePairP1 = {{-0.971839905f, 0.97183609f}};
+inline constexpr PhaseCoefficients kPhasePairP2 = {{-0.785430908f, 0.785429001f}};
+inline constexpr PhaseCoefficients kPhasePairP3 = {{0.54309845f, -0.543100357f}};
+inline constexpr PhaseCoefficients kPhasePairQ1 = {{-0.99288559f, 0.992883682f}};
+inline constexpr PhaseCoefficients kPhasePairQ2 = {{-0.917785645f, 0.91778183f}};
+inline constexpr PhaseCoefficients kPhasePairQ3 = {{-0.469726562f, 0.469724655f}};
 
 struct PerspectiveRow {
     ULONG rateHz;
@@ -21,7 +21,7 @@ struct PerspectiveRow {
 };
 
 // Perspective set 0, selected while QELSize is 0.
-constexpr PerspectiveRow kPerspectiveSet0[RateClassCount] = {
+inline constexpr PerspectiveRow kPerspectiveSet0[RateClassCount] = {
     //  rate         c0            c1            c2             c3              c4
     { 8000, {{-0.907145739f, 0.618668556f, 0.443055838f,   0.201060951f, -0.0886437967f}}},
     {11025, {{-0.990721464f, 0.721300304f, 0.816100061f,   0.152321801f,  -0.215116218f}}},
@@ -35,7 +35,7 @@ constexpr PerspectiveRow kPerspectiveSet0[RateClassCount] = {
 };
 
 // Perspective set 1, selected while QELSize is 1 (headphones).
-constexpr PerspectiveRow kPerspectiveSet1[RateClassCount] = {
+inline constexpr PerspectiveRow kPerspectiveSet1[RateClassCount] = {
     //  rate         c0            c1              c2             c3             c4
     { 8000, {{-0.462985188f, 0.621286511f, -0.0295261871f,   0.198825017f, -0.105328426f}}},
     {11025, {{-0.472154081f, 0.706359804f,   0.196108043f,   0.165649563f, -0.151744068f}}},
@@ -54,7 +54,7 @@ struct SideShapingRow {
     float sum;               // PhaseSectionB with c0 = c1 = sum
 };
 
-constexpr SideShapingRow kSideShapingAndSum[RateClassCount] = {
+inline constexpr SideShapingRow kSideShapingAndSum[RateClassCount] = {
     //  rate        side c0       side c1      sum c0 = c1
     { 8000, {{-0.995511889f, 0.962994039f}}, -0.229885772f},
     {11025, {{-0.996741474f,  0.97301209f}}, -0.219761074f},
@@ -80,7 +80,7 @@ struct ModeOneBandRow {
     ModeOneBand band[3];
 };
 
-constexpr ModeOneBandRow kModeOneBands[RateClassCount] = {
+inline constexpr ModeOneBandRow kModeOneBands[RateClassCount] = {
     //  rate     set 1 b0     set 1 -a1     set 1 -a2       set 2 b0     set 2 -a1     set 2 -a2        set 3 b0     set 3 -a1     set 3 -a2
     { 8000, {{ 0.231500879f, 0.247132987f, -0.785873115f}, { 0.56118238f, -0.646714151f, -0.480933994f}, { 0.447303623f,  -1.58120131f, -0.586266279f}}},
     {11025, {{ 0.229510427f, 0.271523714f, -0.787714183f}, { 0.55689925f,  -0.62257725f, -0.484895676f}, { 0.443766564f,  -1.58008564f, -0.589537859f}}},
@@ -118,4 +118,4 @@ constexpr ModeOneSets MakeModeOneSets()
     return sets;
 }
 
-constexpr ModeOneSets kModeOneSets = MakeModeOneSets();
+inline constexpr ModeOneSets kModeOneSets = MakeModeOneSets();

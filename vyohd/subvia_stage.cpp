@@ -219,8 +219,13 @@ float SubviaDetector::Step(float v, float factor, float gainCeiling, float attac
         }
     }
 
-    // One Newton step toward 1 / T instead of a division.
-    reciprocal = reciprocal * (2.0f - upper * reciprocal);
+    // One Newton step toward 1 / T instead of a division. The step only
+    // converges while T x G stays below 2; when T has jumped further than
+    // that in one sample (a sudden loud onset), it would turn G negative,
+    // and G would run away to -infinity and poison the gain with NaN. Such
+    // an estimate restarts from the exact reciprocal instead.
+    const float newtonStep = reciprocal * (2.0f - upper * reciprocal);
+    reciprocal = newtonStep > 0.0f ? newtonStep : 1.0f / upper;
     if (reciprocal > kReciprocalCeiling) {
         reciprocal = kReciprocalCeiling;
     }

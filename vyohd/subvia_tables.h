@@ -6,10 +6,10 @@
 #include "filter_primitives.h"
 #include "rate_class.h"
 
-constexpr LONG kSubviaSizeCount = 8;
+inline constexpr LONG kSubviaSizeCount = 8;
 
 // Cut-off of the low band, in Hz, per SubviaSize.
-constexpr ULONG kSubviaCutoffHz[kSubviaSizeCount] = {40, 60, 100, 150, 200, 250, 300, 400};
+inline constexpr ULONG kSubviaCutoffHz[kSubviaSizeCount] = {40, 60, 100, 150, 200, 250, 300, 400};
 
 struct SubviaEnvelopeRow {
     ULONG rateHz;
@@ -18,7 +18,7 @@ struct SubviaEnvelopeRow {
     float release;  // exp(-1 / (0.06 x fs))
 };
 
-constexpr SubviaEnvelopeRow kSubviaEnvelope[RateClassCount] = {
+inline constexpr SubviaEnvelopeRow kSubviaEnvelope[RateClassCount] = {
     //  rate  window      attack       release
     { 8000,  400, 0.535261452f, 0.997918844f},
     {11025,  551, 0.635390997f, 0.998489439f},
@@ -39,7 +39,7 @@ struct SubviaLowpassRow {
     OnePoleCoefficients pair;
 };
 
-constexpr SubviaLowpassRow kSubviaLowpass[RateClassCount * kSubviaSizeCount] = {
+inline constexpr SubviaLowpassRow kSubviaLowpass[RateClassCount * kSubviaSizeCount] = {
     //  rate     fc             g              p
     { 8000,  40, { 0.0154662915f, 0.969067395f}},
     { 8000,  60, { 0.0230237227f, 0.953952551f}},
@@ -124,7 +124,7 @@ struct SubviaBandRow {
     BandpassCoefficients band2;
 };
 
-constexpr SubviaBandRow kSubviaBandSets[RateClassCount * kSubviaSizeCount] = {
+inline constexpr SubviaBandRow kSubviaBandSets[RateClassCount * kSubviaSizeCount] = {
     //  rate size      band 1 g     band 1 p1     band 1 p2        band 2 g    band 2 p1     band 2 p2
     { 8000, 0, { 0.00563840708f, 1.98400235f,  -0.98499912f}, { 0.0404814482f,  1.9568367f, -0.959812462f}},
     { 8000, 1, { 0.00842500106f, 1.97535062f,  -0.97758472f}, { 0.0601100028f, 1.93370152f, -0.940327108f}},
