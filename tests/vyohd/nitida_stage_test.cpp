@@ -69,13 +69,20 @@ TEST(NitidaStage, level_scales_the_high_passed_copy_from_nothing_to_four_times)
     EXPECT_EQ(Nitida(0.4f).stage.SetStoredLevel(1.01f), STATUS_INVALID_PARAMETER);
 }
 
-TEST(NitidaStage, is_silent_at_dc_once_settled)
+TEST(NitidaStage, is_silent_at_dc_and_at_its_set_gain_at_half_the_rate)
 {
     for (LONG rate = 0; rate < RateClassCount; ++rate) {
         std::vector<float> dc(8000, 0.5f);
         Nitida(1.0f, static_cast<RateClass>(rate)).Run(dc);
         // Within the rounding of a recursion whose poles sit close to 1.
         EXPECT_NEAR(dc.back(), 0.0f, 1e-5f) << kRateClassHz[rate];
+
+        // At z = -1 the set's gain is (b0 - b1 + b2) / (1 + c1 - c3).
+        const float* c = kNitidaSets[rate].set.c;
+        const double gain = (c[0] - c[2] + c[4]) / (1.0 + c[1] - c[3]);
+        std::vector<float> nyquist = vyohd_test::Alternating(8000, 0.25f);
+        Nitida(0.25f, static_cast<RateClass>(rate)).Run(nyquist);
+        EXPECT_NEAR(nyquist.back(), -gain * 0.25, 1e-5) << kRateClassHz[rate];
     }
 }
 
