@@ -135,48 +135,8 @@ void SubviaStage::Reinitialize(RateClass rateClass, SubviaState* stateBlockPart)
     state = stateBlockPart;
 }
 
-void SubviaStage::Process(float* left, float* right, float* bass, float* work1, float* work2, LONG n)
-{
-    SubviaState& s = *state;
-    const OnePoleCoefficients* lowpass = s.lowpassPair.Load();
-
-    // S, the low band of the sum, leaves both channels; B later takes its place.
-    float* sum = bass;
-    for (LONG i = 0; i < n; ++i) {
-        sum[i] = right[i] + left[i];
-    }
-    RunOnePole(lowpass, s.lowpass[0], sum, n);
-    for (LONG i = 0; i < n; ++i) {
-        left[i] = left[i] - sum[i];
-        right[i] = right[i] - sum[i];
-    }
-    RunOnePole(lowpass, s.lowpass[1], sum, n);
-
-    float* u1 = work1;
-    float* u2 = work2;
-    RunBandpass(s.band1Set.Load(), s.band1[0], s.band1[1], sum, u1, n);
-    RunBandpass(s.band2Set.Load(), s.band2[0], s.band2[1], sum, u2, n);
-    float* y = u1;
-    for (LONG i = 0; i < n; ++i) {
-        y[i] = -(u2[i] + u1[i]);
-    }
-
-    const float lvl = level.Load();
-    const float gmax = s.gainCeiling.Load();
-    const float factor = s.compensation;
-    const float attack = s.attack;
-    const float release = s.release;
-    SubviaDetector d = s.detector;
-    for (LONG i = 0; i < n; ++i) {
-        const float v = y[i];
-        const float gs = d.Step(v, factor, gmax, attack, release);
-        bass[i] = lvl * (gs * v + 0.5f * sum[i]);
-    }
-    s.detector = d;
-    s.denormals.Step();
-}
-
-float SubviaDetector::Step(float v, float factor, float gainCeiling, float attack, float release)
+// Inlined into the per-sample loop below, so the detector lives in registers.
+inline float SubviaDetector::Step(float v, float factor, float gainCeiling, float attack, float release)
 {
     const float a = Abs(v);
     if (a > env) {
@@ -244,4 +204,45 @@ float SubviaDetector::Step(float v, float factor, float gainCeiling, float attac
         gain = gainCeiling;
     }
     return gain;
+}
+
+void SubviaStage::Process(float* left, float* right, float* bass, float* work1, float* work2, LONG n)
+{
+    SubviaState& s = *state;
+    const OnePoleCoefficients* lowpass = s.lowpassPair.Load();
+
+    // S, the low band of the sum, leaves both channels; B later takes its place.
+    float* sum = bass;
+    for (LONG i = 0; i < n; ++i) {
+        sum[i] = right[i] + left[i];
+    }
+    RunOnePole(lowpass, s.lowpass[0], sum, n);
+    for (LONG i = 0; i < n; ++i) {
+        left[i] = left[i] - sum[i];
+        right[i] = right[i] - sum[i];
+    }
+    RunOnePole(lowpass, s.lowpass[1], sum, n);
+
+    float* u1 = work1;
+    float* u2 = work2;
+    RunBandpass(s.band1Set.Load(), s.band1[0], s.band1[1], sum, u1, n);
+    RunBandpass(s.band2Set.Load(), s.band2[0], s.band2[1], sum, u2, n);
+    float* y = u1;
+    for (LONG i = 0; i < n; ++i) {
+        y[i] = -(u2[i] + u1[i]);
+    }
+
+    const float lvl = level.Load();
+    const float gmax = s.gainCeiling.Load();
+    const float factor = s.compensation;
+    const float attack = s.attack;
+    const float release = s.release;
+    SubviaDetector d = s.detector;
+    for (LONG i = 0; i < n; ++i) {
+        const float v = y[i];
+        const float gs = d.Step(v, factor, gmax, attack, release);
+        bass[i] = lvl * (gs * v + 0.5f * sum[i]);
+    }
+    s.detector = d;
+    s.denormals.Step();
 }
