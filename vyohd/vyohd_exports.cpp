@@ -5,9 +5,15 @@
 #include "vyohd_interface.h"
 #include "vyohd_manager.h"
 
+#if defined(_WIN32)
+#define VYOHD_EXPORT __declspec(dllexport)
+#else
+#define VYOHD_EXPORT __attribute__((visibility("default")))
+#endif
+
 extern "C" {
 
-DECLSPEC_EXPORT VYOHDManager* NTAPI CreateVYOHDManager3(VOID)
+VYOHD_EXPORT VYOHDManager* NTAPI CreateVYOHDManager3(VOID)
 {
     FloatingPointGuard floatingPoint;
     if (!NT_SUCCESS(floatingPoint.Status())) {
@@ -17,23 +23,23 @@ DECLSPEC_EXPORT VYOHDManager* NTAPI CreateVYOHDManager3(VOID)
 }
 
 // The older names create the same manager.
-DECLSPEC_EXPORT VYOHDManager* NTAPI CreateVYOHDManager2(VOID)
+VYOHD_EXPORT VYOHDManager* NTAPI CreateVYOHDManager2(VOID)
 {
     return CreateVYOHDManager3();
 }
 
-DECLSPEC_EXPORT VYOHDManager* NTAPI CreateVYOHDManager(VOID)
+VYOHD_EXPORT VYOHDManager* NTAPI CreateVYOHDManager(VOID)
 {
     return CreateVYOHDManager3();
 }
 
-DECLSPEC_EXPORT NTSTATUS NTAPI DllInitialize(PUNICODE_STRING RegistryPath)
+VYOHD_EXPORT NTSTATUS NTAPI DllInitialize(PUNICODE_STRING RegistryPath)
 {
     UNREFERENCED_PARAMETER(RegistryPath);
     return STATUS_SUCCESS;
 }
 
-DECLSPEC_EXPORT NTSTATUS NTAPI DllUnload(VOID)
+VYOHD_EXPORT NTSTATUS NTAPI DllUnload(VOID)
 {
     return STATUS_SUCCESS;
 }
