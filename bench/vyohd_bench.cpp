@@ -16,6 +16,8 @@
 
 namespace {
 
+using namespace vyohd;
+
 constexpr int kBufferFrames = 480;
 
 // A programme with a bass line, a mid tone and noise, different per side.

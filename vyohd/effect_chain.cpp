@@ -1,5 +1,7 @@
 #include "effect_chain.h"
 
+namespace vyohd {
+
 namespace {
 
 // The limiter's headroom: the chain runs a quarter of full scale below the
@@ -165,3 +167,5 @@ void ProcessFrameBlock(VYOHDContext& context, ProcessBlock& block, LONG n)
     Scale(block.left, outputGain, n);
     Scale(block.right, outputGain, n);
 }
+
+}  // namespace vyohd

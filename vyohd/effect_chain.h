@@ -8,4 +8,8 @@
 #include "process_block.h"
 #include "vyohd_context.h"
 
+namespace vyohd {
+
 void ProcessFrameBlock(VYOHDContext& context, ProcessBlock& block, LONG n);
+
+}  // namespace vyohd

@@ -4,6 +4,8 @@
 #include "filter_runs.h"
 #include "vyohd_parameters.h"
 
+namespace vyohd {
+
 void ElevoStage::LoadDefaults()
 {
     enable.Store(1);
@@ -53,3 +55,5 @@ void ElevoStage::Process(float* x, LONG n)
     }
     state->denormals.Step();
 }
+
+}  // namespace vyohd

@@ -11,6 +11,8 @@
 #include "rate_class.h"
 #include "shared_word.h"
 
+namespace vyohd {
+
 struct ElevoState {
     float s;
     const FirstOrderCoefficients* set;
@@ -32,3 +34,5 @@ struct ElevoStage {
     // Replaces x with the stage's output.
     void Process(float* x, LONG n);
 };
+
+}  // namespace vyohd

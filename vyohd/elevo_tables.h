@@ -6,6 +6,8 @@
 #include "filter_primitives.h"
 #include "rate_class.h"
 
+namespace vyohd {
+
 struct ElevoRow {
     ULONG rateHz;
     FirstOrderCoefficients set;  // b0, -a1, b1
@@ -25,3 +27,5 @@ inline constexpr ElevoRow kElevoSets[RateClassCount] = {
 };
 
 static_assert(RowsFollowRateClasses(kElevoSets));
+
+}  // namespace vyohd

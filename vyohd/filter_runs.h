@@ -9,6 +9,8 @@
 
 #include "filter_primitives.h"
 
+namespace vyohd {
+
 inline void RunBiquad(const BiquadCoefficients* set, float& s0, float& s1, const float* in, float* out, LONG n)
 {
     Biquad filter{set, s0, s1};
@@ -52,3 +54,5 @@ inline void RunBandpass(const BandpassCoefficients* set, float& s0, float& s1, c
     s0 = filter.s0;
     s1 = filter.s1;
 }
+
+}  // namespace vyohd

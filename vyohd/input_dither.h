@@ -11,6 +11,8 @@
 
 #include <wdm.h>
 
+namespace vyohd {
+
 constexpr float kInputDither[4] = {0.0f, +1.0e-8f, 0.0f, -1.0e-8f};
 
 struct DitherSource {
@@ -26,3 +28,5 @@ struct DitherSource {
         return kInputDither[state >> 30];
     }
 };
+
+}  // namespace vyohd

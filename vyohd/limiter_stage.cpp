@@ -3,6 +3,8 @@
 #include "limiter_tables.h"
 #include "vyohd_parameters.h"
 
+namespace vyohd {
+
 namespace {
 
 constexpr float kThreshold = 0.25f;
@@ -82,3 +84,5 @@ void LimiterStage::Process(float* left, float* right, LONG n)
     }
     state->gain = g;
 }
+
+}  // namespace vyohd

@@ -11,6 +11,8 @@
 #include "rate_class.h"
 #include "shared_word.h"
 
+namespace vyohd {
+
 struct LimiterState {
     float gain;
     float release;  // r of the rate class
@@ -30,3 +32,5 @@ struct LimiterStage {
 
     void Process(float* left, float* right, LONG n);
 };
+
+}  // namespace vyohd

@@ -4,6 +4,8 @@
 
 #include "rate_class.h"
 
+namespace vyohd {
+
 struct LimiterReleaseRow {
     ULONG rateHz;
     float r;
@@ -23,3 +25,5 @@ inline constexpr LimiterReleaseRow kLimiterRelease[RateClassCount] = {
 };
 
 static_assert(RowsFollowRateClasses(kLimiterRelease));
+
+}  // namespace vyohd

@@ -4,6 +4,8 @@
 #include "nitida_tables.h"
 #include "vyohd_parameters.h"
 
+namespace vyohd {
+
 void NitidaStage::LoadDefaults()
 {
     enable.Store(1);
@@ -55,3 +57,5 @@ void NitidaStage::Process(float* x, LONG n)
     }
     state->denormals.Step();
 }
+
+}  // namespace vyohd

@@ -13,6 +13,8 @@
 #include "rate_class.h"
 #include "shared_word.h"
 
+namespace vyohd {
+
 struct NitidaState {
     float s[2];
     const BiquadCoefficients* set;
@@ -34,3 +36,5 @@ struct NitidaStage {
     // Replaces x with the stage's output.
     void Process(float* x, LONG n);
 };
+
+}  // namespace vyohd

@@ -6,6 +6,8 @@
 #include "filter_primitives.h"
 #include "rate_class.h"
 
+namespace vyohd {
+
 struct NitidaRow {
     ULONG rateHz;
     BiquadCoefficients set;  // b0, -a1, b1, -a2, b2
@@ -25,3 +27,5 @@ inline constexpr NitidaRow kNitidaSets[RateClassCount] = {
 };
 
 static_assert(RowsFollowRateClasses(kNitidaSets));
+
+}  // namespace vyohd

@@ -4,7 +4,11 @@
 
 #include "pool_tag.h"
 
+namespace vyohd {
+
 constexpr ULONG kVYOHDManagerTag = PoolTag("VYOm");     // zero-filled; freed with ExFreePool
 constexpr ULONG kVYOHDStreamTag = PoolTag("VYOp");      // zero-filled; freed with ExFreePool
 constexpr ULONG kVYOHDContextTag = PoolTag("VYOC");     // initialized field by field
 constexpr ULONG kVYOHDStateBlockTag = PoolTag("VYOS");  // initialized field by field
+
+}  // namespace vyohd

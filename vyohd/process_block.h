@@ -5,6 +5,8 @@
 
 #include <wdm.h>
 
+namespace vyohd {
+
 constexpr LONG kProcessBlockFrames = 16;
 constexpr LONG kScratchArrays = 6;
 
@@ -15,3 +17,5 @@ struct ProcessBlock {
     BlockArray right;
     BlockArray scratch[kScratchArrays];
 };
+
+}  // namespace vyohd

@@ -4,6 +4,8 @@
 #include "qel3d_tables.h"
 #include "vyohd_parameters.h"
 
+namespace vyohd {
+
 void Qel3DStage::LoadDefaults()
 {
     enable.Store(1);
@@ -217,3 +219,5 @@ void Qel3DStage::MatrixPath(float* left, float* right, LONG n)
         right[i] = b - e;
     }
 }
+
+}  // namespace vyohd

@@ -19,6 +19,8 @@
 #include "rate_class.h"
 #include "shared_word.h"
 
+namespace vyohd {
+
 // Running state and coefficient references of one stream's 3D stage.
 struct Qel3DState {
     float perspective[2];  // perspective biquad
@@ -73,3 +75,5 @@ private:
 
 // k = 1 - 0.63 w + 0.158 w^2: 1 at w = 0, 0.528 at w = 1.
 float Qel3DWidthGain(float width);
+
+}  // namespace vyohd

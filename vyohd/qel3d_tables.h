@@ -7,6 +7,8 @@
 #include "filter_primitives.h"
 #include "rate_class.h"
 
+namespace vyohd {
+
 // Fixed phase pairs of the phase-network and matrix paths (PhaseSectionA c0, c1).
 inline constexpr PhaseCoefficients kPhasePairP1 = {{-0.971839905f, 0.97183609f}};
 inline constexpr PhaseCoefficients kPhasePairP2 = {{-0.785430908f, 0.785429001f}};
@@ -119,3 +121,5 @@ constexpr ModeOneSets MakeModeOneSets()
 }
 
 inline constexpr ModeOneSets kModeOneSets = MakeModeOneSets();
+
+}  // namespace vyohd

@@ -1,5 +1,7 @@
 #include "rate_class.h"
 
+namespace vyohd {
+
 namespace {
 
 struct RateBound {
@@ -29,3 +31,5 @@ RateClass SelectRateClass(ULONG samplesPerSec)
     }
     return RateClass96000;
 }
+
+}  // namespace vyohd

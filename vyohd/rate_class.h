@@ -5,6 +5,8 @@
 
 #include <wdm.h>
 
+namespace vyohd {
+
 enum RateClass : LONG {
     RateClass8000,
     RateClass11025,
@@ -41,3 +43,5 @@ constexpr bool RowsFollowRateClasses(const Row (&rows)[Count])
     }
     return true;
 }
+
+}  // namespace vyohd

@@ -8,6 +8,8 @@
 
 #include <wdm.h>
 
+namespace vyohd {
+
 // 1.0 at or above full scale, -1.0 at or below, the value itself between.
 // A NaN would make the integer conversions undefined; it leaves as silence.
 inline float ClampToFullScale(float x)
@@ -107,3 +109,5 @@ struct Pcm32 {
         StoreLittleEndian(p, static_cast<LONG>(scaled), kBytes);
     }
 };
+
+}  // namespace vyohd

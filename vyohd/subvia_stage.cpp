@@ -3,6 +3,8 @@
 #include "filter_runs.h"
 #include "vyohd_parameters.h"
 
+namespace vyohd {
+
 namespace {
 
 // Level-tracking constants. The two references keep a ratio of at least
@@ -246,3 +248,5 @@ void SubviaStage::Process(float* left, float* right, float* bass, float* work1, 
     s.detector = d;
     s.denormals.Step();
 }
+
+}  // namespace vyohd

@@ -16,6 +16,8 @@
 #include "shared_word.h"
 #include "subvia_tables.h"
 
+namespace vyohd {
+
 // Level tracking and gain computer, advanced once per sample.
 struct SubviaDetector {
     float env;         // envelope of the band signal
@@ -75,3 +77,5 @@ struct SubviaStage {
     // bass; work1 and work2 are scratch arrays.
     void Process(float* left, float* right, float* bass, float* work1, float* work2, LONG n);
 };
+
+}  // namespace vyohd

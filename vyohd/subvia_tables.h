@@ -6,6 +6,8 @@
 #include "filter_primitives.h"
 #include "rate_class.h"
 
+namespace vyohd {
+
 inline constexpr LONG kSubviaSizeCount = 8;
 
 // Cut-off of the low band, in Hz, per SubviaSize.
@@ -238,3 +240,5 @@ constexpr bool BandRowsFollowSizes()
 
 static_assert(RowsFollowRateClassesAndSizes(kSubviaLowpass) && LowpassRowsFollowSizes());
 static_assert(RowsFollowRateClassesAndSizes(kSubviaBandSets) && BandRowsFollowSizes());
+
+}  // namespace vyohd

@@ -1,5 +1,7 @@
 #include "vyohd_context.h"
 
+namespace vyohd {
+
 void VYOHDContext::Initialize()
 {
     subvia.state = NULL;
@@ -60,3 +62,5 @@ void VYOHDContext::Reinitialize(RateClass rateClass, VYOHDStateBlock* block)
     stateBlock = block;
     CopyParametersFrom(*this);
 }
+
+}  // namespace vyohd

@@ -15,6 +15,8 @@
 #include "subvia_stage.h"
 #include "vyohd_state_block.h"
 
+namespace vyohd {
+
 struct VYOHDContext {
     SharedWord<LONG> enable;
     SharedWord<float> inputGain;   // linear
@@ -46,3 +48,5 @@ struct VYOHDContext {
     // recomputed for the class.
     void Reinitialize(RateClass rateClass, VYOHDStateBlock* block);
 };
+
+}  // namespace vyohd

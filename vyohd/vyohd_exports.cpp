@@ -19,7 +19,7 @@ VYOHD_EXPORT VYOHDManager* NTAPI CreateVYOHDManager3(VOID)
     if (!NT_SUCCESS(floatingPoint.Status())) {
         return NULL;
     }
-    return VYOHDManagerObject::Create();
+    return vyohd::VYOHDManagerObject::Create();
 }
 
 // The older names create the same manager.

@@ -9,6 +9,8 @@
 #include "vyohd_parameters.h"
 #include "vyohd_stream.h"
 
+namespace vyohd {
+
 VYOHDManagerObject::VYOHDManagerObject(VYOHDContext* context) : m_Context(context)
 {
     KeInitializeMutex(&m_Mutex, 0);
@@ -317,3 +319,5 @@ NTSTATUS NTAPI VYOHDManagerObject::LoadSettings(HANDLE key)
     UNREFERENCED_PARAMETER(key);
     return STATUS_NOT_IMPLEMENTED;
 }
+
+}  // namespace vyohd

@@ -7,6 +7,8 @@
 #include "vyohd_context.h"
 #include "vyohd_interface.h"
 
+namespace vyohd {
+
 class VYOHDStreamObject;
 
 // A stream's place in its manager's list.
@@ -76,3 +78,5 @@ private:
     KMUTEX m_Mutex;
     LIST_ENTRY m_Streams;
 };
+
+}  // namespace vyohd

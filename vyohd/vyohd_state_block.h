@@ -9,6 +9,8 @@
 #include "qel3d_stage.h"
 #include "subvia_stage.h"
 
+namespace vyohd {
+
 struct VYOHDStateBlock {
     Qel3DState qel3d;
     SubviaState subvia;
@@ -18,3 +20,5 @@ struct VYOHDStateBlock {
     NitidaState nitidaLeft;
     NitidaState nitidaRight;
 };
+
+}  // namespace vyohd

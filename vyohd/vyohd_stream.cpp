@@ -9,6 +9,8 @@
 #include "sample_codec.h"
 #include "sample_format.h"
 
+namespace vyohd {
+
 VYOHDStreamObject::VYOHDStreamObject(VYOHDManagerObject* owner, VYOHDContext* context,
                                      VYOHDStateBlock* stateBlock)
     : m_Owner(owner), m_Context(context), m_StateBlock(stateBlock), m_BitsPerSample(16), m_Channels(2)
@@ -191,3 +193,5 @@ void VYOHDStreamObject::ProcessScaledFloats(const float* input, ULONG frames, fl
         framesLeft -= n;
     }
 }
+
+}  // namespace vyohd

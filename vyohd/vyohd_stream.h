@@ -11,6 +11,8 @@
 #include "vyohd_interface.h"
 #include "vyohd_manager.h"
 
+namespace vyohd {
+
 class VYOHDStreamObject final : public VYOHDStream {
 public:
     // A new stream of owner (pool tags VYOp, VYOC, VYOS) for 16-bit stereo
@@ -45,3 +47,5 @@ private:
     DitherSource m_Dither;
     StreamListEntry m_ListEntry;
 };
+
+}  // namespace vyohd

@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace vyohd;
+
 using vyohd_test::Noise;
 using vyohd_test::Sine;
 

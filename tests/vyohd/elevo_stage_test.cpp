@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace vyohd;
+
 using vyohd_test::Alternating;
 using vyohd_test::InBlocks;
 using vyohd_test::Noise;

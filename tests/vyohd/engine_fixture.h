@@ -16,6 +16,8 @@
 
 namespace vyohd_test {
 
+using namespace vyohd;
+
 inline const char* const kEngineTags[] = {"VYOm", "VYOp", "VYOC", "VYOS"};
 
 // Every test ends with no engine memory left in the pool and every saved

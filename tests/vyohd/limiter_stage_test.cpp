@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace vyohd;
+
 struct Limiter {
     LimiterStage stage{};
     LimiterState state{};

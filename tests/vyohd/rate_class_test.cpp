@@ -4,6 +4,8 @@
 
 namespace {
 
+using namespace vyohd;
+
 TEST(RateClass, each_bound_belongs_to_the_class_below_it)
 {
     struct Case {

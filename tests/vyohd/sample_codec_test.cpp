@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace vyohd;
+
 template <typename Codec>
 std::int64_t Encode(float x)
 {

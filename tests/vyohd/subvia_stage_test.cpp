@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace vyohd;
+
 using vyohd_test::InBlocks;
 using vyohd_test::Sine;
 

@@ -10,6 +10,8 @@
 
 namespace vyohd_test {
 
+using namespace vyohd;
+
 inline std::vector<float> Sine(double hz, double rateHz, int count, float amplitude)
 {
     std::vector<float> x(count);

@@ -16,6 +16,8 @@
 
 namespace {
 
+using namespace vyohd;
+
 using LibraryTest = vyohd_test::EngineTest;
 
 // The names of the functions and data a shared library defines and exports.

@@ -12,6 +12,8 @@
 
 namespace {
 
+using namespace vyohd;
+
 using vyohd_test::Engine;
 using vyohd_test::EngineTest;
 using vyohd_test::Process16;
