@@ -1,0 +1,22 @@
+// The engines the command line offers.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include "engines/engine.h"
+
+namespace vastum {
+
+std::span<const Engine* const> RegisteredEngines();
+
+// The engine `process` uses without --engine.
+const Engine& DefaultEngine();
+
+// Null when no engine has this name.
+const Engine* FindEngine(std::string_view name, std::span<const Engine* const> engines = RegisteredEngines());
+
+// The engines' definitions, one per engine file.
+extern const Engine kNoneEngine;
+
+}  // namespace vastum
