@@ -11,6 +11,7 @@
 #include "audio_fixtures.h"
 #include "command_error.h"
 #include "demo/demo_programme.h"
+#include "engines/engine_table.h"
 #include "temporary_folder.h"
 
 namespace {
@@ -71,7 +72,7 @@ protected:
     void SetUp() override { probe = {}; }
 
     ProcessRequest Request(std::optional<std::string> input, const std::string& output,
-                           const vastum::Engine* engine = &vastum::kNoneEngine)
+                           const vastum::Engine* engine = vastum::FindEngine("none"))
     {
         ProcessRequest request;
         request.engine = engine;

@@ -79,6 +79,11 @@ TEST_F(VastumProgram, bad_input_gets_one_line_a_nonzero_exit_and_no_output)
     WriteFileBytes(folder / "float.wav", LibsndfileWave(SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2));
     WriteFileBytes(folder / "twelve.wav", LibsndfileWave(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 12));
     WriteFileBytes(folder / "notes.txt", {'l', 'a', ' ', 'l', 'a'});
+    // An MPEG frame header and nothing valid after it: libsndfile's guessing
+    // would hand it to an MP3 decoder that prints warnings of its own.
+    std::vector<std::uint8_t> damagedMp3 = {0xFF, 0xFB, 0x90, 0x64};
+    damagedMp3.resize(2000, 0x00);
+    WriteFileBytes(folder / "damaged.mp3", damagedMp3);
     WriteFileBytes(folder / "quad.wav", HandMadeWave(TestAudio(48000, 16, 4, 10, 0x33)));
     WriteFileBytes(folder / "odd.raw", std::vector<std::uint8_t>(5));
     std::filesystem::create_directory(folder / "folder");
@@ -95,6 +100,7 @@ TEST_F(VastumProgram, bad_input_gets_one_line_a_nonzero_exit_and_no_output)
         {{"process", "float.wav", "out.wav"}, 1, "'float.wav': unsupported sample format: 32 bit float"},
         {{"process", "twelve.wav", "out.wav"}, 1, "'twelve.wav': unsupported channel count 12 (1 to 8 expected)"},
         {{"process", "notes.txt", "out.wav"}, 1, "'notes.txt': not a readable sound file"},
+        {{"process", "damaged.mp3", "out.wav"}, 1, "'damaged.mp3': not a readable sound file"},
         {{"process", "--raw", "48000,16,2", "odd.raw", "out.wav"}, 1, "'odd.raw': 5 bytes are not whole frames"},
         {{"process", "--raw", "48000,12,2", "odd.raw", "out.wav"}, 2, "malformed --raw '48000,12,2'"},
         {{"process", "--raw", "48000;16;2", "odd.raw", "out.wav"}, 2, "malformed --raw '48000;16;2'"},

@@ -1,7 +1,9 @@
 #include "audio/sound_file.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "audio/memory_sound_io.h"
 #include "audio/pcm_sample.h"
@@ -38,6 +40,31 @@ int WaveSubtype(std::uint16_t bitsPerSample)
     }
 }
 
+// The containers that hold integer PCM, by the bytes they begin with. Other
+// files never reach libsndfile's format guessing, whose MPEG decoder prints
+// its complaints about a damaged file to standard error.
+constexpr std::string_view kPcmContainerMagic[] = {
+    "RIFF", "RIFX", "RF64", "BW64",  // WAVE
+    "FORM",                          // AIFF, AIFC
+    "riff",                          // Wave64
+    ".snd", "dns.",                  // AU, both byte orders
+    "caff",                          // CAF
+    "fLaC",                          // FLAC
+};
+
+bool StartsLikePcmContainer(std::span<const std::uint8_t> file)
+{
+    for (const std::string_view magic : kPcmContainerMagic) {
+        if (file.size() >= magic.size() && std::memcmp(file.data(), magic.data(), magic.size()) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A RIFF file counts its bytes in 32 bits; the headers need the rest.
+constexpr std::size_t kMaxWaveDataBytes = 0xFFFFFFFFu - 4096;
+
 // Frames converted per libsndfile call, so the integer staging buffer stays small.
 constexpr std::size_t kFramesPerTransfer = 4096;
 
@@ -72,6 +99,9 @@ std::uint16_t BitsOfIntegerSubtype(int format, const std::string& name)
 
 Audio DecodeSoundFile(std::span<const std::uint8_t> file, const std::string& name)
 {
+    if (!StartsLikePcmContainer(file)) {
+        throw CommandError(name + ": not a readable sound file (not a WAVE, AIFF, AU, CAF, Wave64 or FLAC file)");
+    }
     MemorySoundIo io(file);
     SF_INFO info{};
     SoundFile sound(io.Open(SFM_READ, &info));
@@ -121,6 +151,10 @@ std::vector<std::uint8_t> EncodeWave(const Audio& audio)
     info.format = (format.channelMask ? SF_FORMAT_WAVEX : SF_FORMAT_WAV) | WaveSubtype(format.bitsPerSample);
     if (format.sampleRate > 0x7FFFFFFFu || !sf_format_check(&info)) {
         throw CommandError("a WAVE file cannot hold " + DescribeFormat(format));
+    }
+    if (audio.pcm.size() > kMaxWaveDataBytes) {
+        throw CommandError("a WAVE file cannot hold " + std::to_string(audio.pcm.size()) +
+                           " bytes of audio (at most 4 GiB)");
     }
 
     std::vector<std::uint8_t> file;

@@ -1,6 +1,6 @@
-// Sound files through libsndfile. Decoding accepts any file libsndfile reads
-// whose samples are 8-, 16-, 24- or 32-bit integer PCM with 1 to 8 channels;
-// encoding writes WAVE. Samples cross exactly in both directions, so a file
+// Sound files through libsndfile. Decoding accepts WAVE, AIFF, AU, CAF,
+// Wave64 and FLAC files whose samples are 8-, 16-, 24- or 32-bit integer PCM
+// with 1 to 8 channels; encoding writes WAVE. Samples cross exactly in both directions, so a file
 // that is decoded and encoded again holds the same sample values.
 #pragma once
 

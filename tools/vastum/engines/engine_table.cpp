@@ -2,6 +2,9 @@
 
 namespace vastum {
 
+// Each engine is defined in its own file, engines/<name>_engine.cpp.
+extern const Engine kNoneEngine;
+
 namespace {
 
 // One row per engine; the first is the default.

@@ -16,7 +16,4 @@ const Engine& DefaultEngine();
 // Null when no engine has this name.
 const Engine* FindEngine(std::string_view name, std::span<const Engine* const> engines = RegisteredEngines());
 
-// The engines' definitions, one per engine file.
-extern const Engine kNoneEngine;
-
 }  // namespace vastum

@@ -1,6 +1,6 @@
 // The engine "none": audio passes through the same read, convert, process
 // and write path as with an effect engine, and comes out unchanged.
-#include "engines/engine_table.h"
+#include "engines/engine.h"
 
 namespace vastum {
 
@@ -19,6 +19,7 @@ std::unique_ptr<StreamProcessor> CreatePassThrough(const AudioFormat&, std::uint
 
 }  // namespace
 
+extern const Engine kNoneEngine;  // listed in the engine table
 constinit const Engine kNoneEngine = {
     .name = "none",
     .description = "copies the audio unchanged",

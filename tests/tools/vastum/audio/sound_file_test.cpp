@@ -153,6 +153,7 @@ TEST(SoundFile, refuses_what_the_system_cannot_process_with_a_message_naming_it)
         {"12 channels", LibsndfileWave(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 12), "in.wav: unsupported channel count 12"},
         {"mu-law", LibsndfileWave(SF_FORMAT_WAV | SF_FORMAT_ULAW, 1), "in.wav: unsupported sample format"},
         {"text", {'h', 'e', 'l', 'l', 'o'}, "in.wav: not a readable sound file"},
+        {"damaged RIFF", {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'}, "in.wav: not a readable sound file"},
         {"nothing", {}, "in.wav: not a readable sound file"},
     };
     for (const RefusedCase& c : cases) {

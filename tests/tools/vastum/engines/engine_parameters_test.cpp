@@ -68,7 +68,7 @@ TEST(EngineParameters, bad_assignments_are_refused_naming_the_problem)
             EXPECT_EQ(std::string(error.what()), c.message);
         }
     }
-    EXPECT_THROW(vastum::ParseParameterSettings(vastum::kNoneEngine, std::vector<std::string>{"Width=1"}), UsageError);
+    EXPECT_THROW(vastum::ParseParameterSettings(*vastum::FindEngine("none"), std::vector<std::string>{"Width=1"}), UsageError);
 }
 
 TEST(EngineParameters, help_lists_every_parameter_with_range_and_default)
@@ -78,7 +78,7 @@ TEST(EngineParameters, help_lists_every_parameter_with_range_and_default)
               "  Enable  0 or 1  default 1    switches processing\n"
               "  Mode    0..3    default 2    processing path\n"
               "  Width   0..1    default 0.8  stereo width");
-    EXPECT_EQ(vastum::DescribeParameters(vastum::kNoneEngine), "Engine none has no parameters.");
+    EXPECT_EQ(vastum::DescribeParameters(*vastum::FindEngine("none")), "Engine none has no parameters.");
 }
 
 TEST(EngineTable, every_engine_is_found_by_its_name_and_the_default_is_one_of_them)
