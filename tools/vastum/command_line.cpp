@@ -118,6 +118,14 @@ CLI::App* AddProcessCommand(CLI::App& app, ProcessOptions& options)
 ProcessRequest BuildProcessRequest(const ProcessOptions& options)
 {
     ProcessRequest request;
+    if (options.outputOption->count() > 0) {
+        request.inputPath = options.input;
+        request.outputPath = options.output;
+    } else if (options.inputOption->count() > 0) {
+        request.outputPath = options.input;
+    } else {
+        throw UsageError("OUT is required");
+    }
     request.engine = &RequireEngine(options.engine);
     request.settings = ParseParameterSettings(*request.engine, options.assignments);
     if (options.maskOption->count() > 0) {
@@ -131,14 +139,6 @@ ProcessRequest BuildProcessRequest(const ProcessOptions& options)
     }
     if (options.bufferFramesOption->count() > 0) {
         request.bufferFrames = ParseBufferFrames(options.bufferFrames);
-    }
-    if (options.outputOption->count() > 0) {
-        request.inputPath = options.input;
-        request.outputPath = options.output;
-    } else if (options.inputOption->count() > 0) {
-        request.outputPath = options.input;
-    } else {
-        throw UsageError("OUT is required");
     }
     return request;
 }

@@ -162,8 +162,9 @@ TEST_F(ProcessCommand, engine_gets_the_format_mask_and_settings)
 
 TEST_F(ProcessCommand, the_seed_makes_the_engines_random_draws_repeatable)
 {
+    WriteFileBytes(folder / "in.raw", TestAudio(48000, 16, 2, 1000).pcm);
     auto render = [&](std::uint32_t seed) {
-        ProcessRequest request = Request(std::nullopt, "out.raw", &kProbeEngine);
+        ProcessRequest request = Request("in.raw", "out.raw", &kProbeEngine);
         request.raw = vastum::RawFormat{48000, 16, 2};
         request.seed = seed;
         RunProcess(request);

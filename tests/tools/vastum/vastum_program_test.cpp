@@ -106,7 +106,8 @@ TEST_F(VastumProgram, bad_input_gets_one_line_a_nonzero_exit_and_no_output)
         {{"process", "--raw", "48000;16;2", "odd.raw", "out.wav"}, 2, "malformed --raw '48000;16;2'"},
         {{"process", "--loud", "quad.wav", "out.wav"}, 2, "The following argument was not expected: --loud"},
         {{"process", "--engine", "nonesuch", "quad.wav", "out.wav"}, 2, "unknown engine 'nonesuch' (engines: none"},
-        {{"process", "--set", "Width=1", "quad.wav", "out.wav"}, 2, "--set Width=1: engine none has no parameter Width"},
+        // --set takes one value, so out.wav stays OUT.
+        {{"process", "--set", "Width=1", "out.wav"}, 2, "--set Width=1: engine none has no parameter Width"},
         {{"process", "--mask", "0x3F", "quad.wav", "out.wav"}, 2, "--mask 0x3F conflicts with the input's own channel mask 0x33"},
         {{"process", "--mask", "speakers", "quad.wav", "out.wav"}, 2, "--mask 'speakers' is not a 32-bit hexadecimal"},
         {{"process", "--buffer-frames", "0", "quad.wav", "out.wav"}, 2, "--buffer-frames '0' is not a whole number"},
