@@ -79,7 +79,7 @@ std::string ProcessHelpFooter(const CLI::App& process, const std::string& engine
     std::string text = "Engines (--engine NAME):\n";
     for (const Engine* engine : RegisteredEngines()) {
         text += "  " + std::string(engine->name) + (engine == &DefaultEngine() ? " (default)" : "") + ": " +
-                std::string(engine->description) + "\n";
+            std::string(engine->description) + "\n";
     }
     text += "'vastum process --engine NAME --help' lists an engine's parameters.";
     return text;
@@ -87,9 +87,12 @@ std::string ProcessHelpFooter(const CLI::App& process, const std::string& engine
 
 CLI::App* AddProcessCommand(CLI::App& app, ProcessOptions& options)
 {
-    CLI::App* process = app.add_subcommand(
-        "process", "Play audio through one stream of an effect engine and write the result.\n"
-                   "Without IN the input is the built-in demo programme (10 s, 48000 Hz, 16-bit stereo).");
+    CLI::App* process = app.add_subcommand("process",
+        "Play audio through one stream of an effect engine and write the result.\n"
+        "Without IN the input is the built-in demo programme (10 s, 48000 Hz, 16-bit stereo).");
+    const std::string defaultSeed = std::to_string(kDefaultSeed);
+    const std::string defaultBufferFrames = std::to_string(kDefaultBufferFrames);
+
     process->add_option("--engine", options.engine, "The effect engine (default " + options.engine + ")")
         ->type_name("NAME");
     process->add_option("--set", options.assignments, "Sets an engine parameter before processing; repeatable")
@@ -98,18 +101,25 @@ CLI::App* AddProcessCommand(CLI::App& app, ProcessOptions& options)
     options.maskOption =
         process->add_option("--mask", options.mask, "Channel mask for input that has none (stereo: 0x3)")
             ->type_name("HEX");
-    options.seedOption = process->add_option("--seed", options.seed, "Seeds the engines' dither (default 1)")
-                             ->type_name("N");
+    options.seedOption =
+        process->add_option("--seed", options.seed, "Seeds the engines' dither (default " + defaultSeed + ")")
+            ->type_name("N");
     options.rawOption =
         process->add_option("--raw", options.raw, "IN and OUT are headerless little-endian PCM of this format")
             ->type_name("RATE,BITS,CHANNELS");
     options.bufferFramesOption =
-        process->add_option("--buffer-frames", options.bufferFrames, "Frames per buffer handed to the engine (default 480)")
+        process
+            ->add_option("--buffer-frames", options.bufferFrames,
+                "Frames per buffer handed to the engine (default " + defaultBufferFrames + ")")
             ->type_name("N");
-    options.inputOption = process->add_option("IN", options.input, "Input file, '-' for standard input")->type_name("");
+    options.inputOption =
+        process->add_option("IN", options.input, "Input file, '-' for standard input")->type_name("");
     options.outputOption =
-        process->add_option("OUT", options.output, "Output file (required; '-' for standard output), written only when the whole run succeeds")
+        process
+            ->add_option("OUT", options.output,
+                "Output file (required; '-' for standard output), written only when the run succeeds")
             ->type_name("");
+
     process->formatter(std::make_shared<ProcessHelpFormatter>());
     process->footer([process, &options] { return ProcessHelpFooter(*process, options.engine); });
     return process;
@@ -167,9 +177,8 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     CLI::App* process = AddProcessCommand(app, processOptions);
 
     // The parser would only say that a subcommand is missing.
-    if (argc > 1 && argv[1][0] != '-' && app.get_subcommands([&](const CLI::App* verb) {
-                                              return verb->get_name() == argv[1];
-                                          }).empty()) {
+    if (argc > 1 && argv[1][0] != '-' &&
+        app.get_subcommands([&](const CLI::App* verb) { return verb->get_name() == argv[1]; }).empty()) {
         err << "vastum: unknown command '" << argv[1] << "' (commands: process)\n";
         return kExitUsage;
     }

@@ -83,7 +83,8 @@ inline std::vector<std::uint8_t> WaveFormatChunk(const vastum::AudioFormat& form
 
 // A WAVE file as a recorder writes one: the data chunk holds the PCM bytes
 // exactly as the system keeps them. `extraChunk` goes before "fmt ".
-inline std::vector<std::uint8_t> HandMadeWave(const vastum::Audio& audio, const std::vector<std::uint8_t>& extraChunk = {})
+inline std::vector<std::uint8_t> HandMadeWave(const vastum::Audio& audio,
+                                              const std::vector<std::uint8_t>& extraChunk = {})
 {
     std::vector<std::uint8_t> body = {'W', 'A', 'V', 'E'};
     if (!extraChunk.empty()) {

@@ -191,15 +191,31 @@ TEST_F(ProcessCommand, a_failed_run_writes_nothing)
     const FailureCase cases[] = {
         {"missing input", [](ProcessRequest& r) { r.inputPath = "/nonexistent/in.wav"; },
          "cannot read '/nonexistent/in.wav': No such file or directory"},
-        {"partial raw frame", [&](ProcessRequest& r) { r.inputPath = folder / "odd.raw"; r.raw = vastum::RawFormat{48000, 16, 2}; },
+        {"partial raw frame",
+         [&](ProcessRequest& r) {
+             r.inputPath = folder / "odd.raw";
+             r.raw = vastum::RawFormat{48000, 16, 2};
+         },
          "7 bytes are not whole frames of 4 bytes"},
         {"mask conflict", [](ProcessRequest& r) { r.channelMask = 0x33; },
          "--mask 0x33 conflicts with the input's own channel mask 0x3"},
-        {"raw format differs from the demo", [](ProcessRequest& r) { r.inputPath.reset(); r.raw = vastum::RawFormat{44100, 16, 2}; },
+        {"raw format differs from the demo",
+         [](ProcessRequest& r) {
+             r.inputPath.reset();
+             r.raw = vastum::RawFormat{44100, 16, 2};
+         },
          "--raw 44100,16,2 does not match the demo programme (48000 Hz, 16-bit, 2 channels)"},
-        {"engine refuses the format", [](ProcessRequest& r) { r.engine = &kProbeEngine; probe.failToOpen = true; },
+        {"engine refuses the format",
+         [](ProcessRequest& r) {
+             r.engine = &kProbeEngine;
+             probe.failToOpen = true;
+         },
          "probe: refused the format"},
-        {"engine fails while processing", [](ProcessRequest& r) { r.engine = &kProbeEngine; probe.failWhileProcessing = true; },
+        {"engine fails while processing",
+         [](ProcessRequest& r) {
+             r.engine = &kProbeEngine;
+             probe.failWhileProcessing = true;
+         },
          "probe: refused a buffer"},
     };
     for (const FailureCase& c : cases) {

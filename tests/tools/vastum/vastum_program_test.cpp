@@ -108,7 +108,8 @@ TEST_F(VastumProgram, bad_input_gets_one_line_a_nonzero_exit_and_no_output)
         {{"process", "--engine", "nonesuch", "quad.wav", "out.wav"}, 2, "unknown engine 'nonesuch' (engines: none"},
         // --set takes one value, so out.wav stays OUT.
         {{"process", "--set", "Width=1", "out.wav"}, 2, "--set Width=1: engine none has no parameter Width"},
-        {{"process", "--mask", "0x3F", "quad.wav", "out.wav"}, 2, "--mask 0x3F conflicts with the input's own channel mask 0x33"},
+        {{"process", "--mask", "0x3F", "quad.wav", "out.wav"}, 2,
+         "--mask 0x3F conflicts with the input's own channel mask 0x33"},
         {{"process", "--mask", "speakers", "quad.wav", "out.wav"}, 2, "--mask 'speakers' is not a 32-bit hexadecimal"},
         {{"process", "--buffer-frames", "0", "quad.wav", "out.wav"}, 2, "--buffer-frames '0' is not a whole number"},
         {{"process", "--seed", "-1", "quad.wav", "out.wav"}, 2, "--seed '-1' is not a whole number"},

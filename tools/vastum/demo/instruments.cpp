@@ -18,7 +18,10 @@ std::int32_t VibratoOnset(std::uint32_t frame)
         return 0;
     }
     const std::uint32_t into = frame - kVibratoDelayFrames;
-    return into >= kVibratoFadeFrames ? 32767 : static_cast<std::int32_t>(std::int64_t(into) * 32767 / kVibratoFadeFrames);
+    if (into >= kVibratoFadeFrames) {
+        return 32767;
+    }
+    return static_cast<std::int32_t>(std::int64_t(into) * 32767 / kVibratoFadeFrames);
 }
 
 constexpr std::uint32_t kKickLowIncrement = PhaseIncrement(45.0);
@@ -44,7 +47,8 @@ void AddTone(StereoMix& mix, const ToneVoice& voice, const ToneNote& note)
         std::uint32_t harmonicNumber = 1;
         for (const std::int32_t amplitude : note.harmonics) {
             // The phase wraps per cycle, so harmonic k's phase is k times the fundamental's.
-            sum += static_cast<std::int32_t>((static_cast<std::int64_t>(Sine(phase * harmonicNumber)) * amplitude) >> 15);
+            const std::int64_t harmonic = Sine(phase * harmonicNumber);
+            sum += static_cast<std::int32_t>((harmonic * amplitude) >> 15);
             ++harmonicNumber;
         }
         mix.Add(note.start + frame, static_cast<std::int32_t>((std::int64_t(sum) * envelope.Next()) >> 15), voice.pan);

@@ -22,7 +22,9 @@ public:
 
     std::int32_t Next()
     {
-        const std::int32_t ramp = std::min(Ramp(frame_, shape_.attackFrames), Ramp(length_ - frame_, shape_.releaseFrames));
+        const std::int32_t attack = Ramp(frame_, shape_.attackFrames);
+        const std::int32_t release = Ramp(length_ - frame_, shape_.releaseFrames);
+        const std::int32_t ramp = std::min(attack, release);
         const auto level = static_cast<std::int32_t>(((decay_ >> 15) * ramp) >> 15);
         decay_ = (decay_ * shape_.decayPerFrame) >> 30;
         ++frame_;

@@ -78,7 +78,8 @@ TEST(RawPcm, input_must_be_whole_frames)
         vastum::DecodeRawPcm(std::vector<std::uint8_t>(13), stereo24, "'in.raw'");
         ADD_FAILURE() << "a partial frame was accepted";
     } catch (const vastum::CommandError& error) {
-        EXPECT_EQ(std::string(error.what()), "'in.raw': 13 bytes are not whole frames of 6 bytes (48000 Hz, 24-bit, 2 channels)");
+        EXPECT_EQ(std::string(error.what()),
+                  "'in.raw': 13 bytes are not whole frames of 6 bytes (48000 Hz, 24-bit, 2 channels)");
     }
 }
 

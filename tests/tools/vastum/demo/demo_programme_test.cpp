@@ -62,8 +62,15 @@ std::vector<double> OnePole(const std::vector<double>& in, double cutoffHz, bool
     return out;
 }
 
-std::vector<double> Lowpass(const std::vector<double>& in, double hz) { return OnePole(OnePole(in, hz, false), hz, false); }
-std::vector<double> Highpass(const std::vector<double>& in, double hz) { return OnePole(OnePole(in, hz, true), hz, true); }
+std::vector<double> Lowpass(const std::vector<double>& in, double hz)
+{
+    return OnePole(OnePole(in, hz, false), hz, false);
+}
+
+std::vector<double> Highpass(const std::vector<double>& in, double hz)
+{
+    return OnePole(OnePole(in, hz, true), hz, true);
+}
 
 TEST(DemoProgramme, is_ten_seconds_of_48_kHz_16_bit_stereo)
 {

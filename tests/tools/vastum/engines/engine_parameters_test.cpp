@@ -68,7 +68,8 @@ TEST(EngineParameters, bad_assignments_are_refused_naming_the_problem)
             EXPECT_EQ(std::string(error.what()), c.message);
         }
     }
-    EXPECT_THROW(vastum::ParseParameterSettings(*vastum::FindEngine("none"), std::vector<std::string>{"Width=1"}), UsageError);
+    const std::vector<std::string> width = {"Width=1"};
+    EXPECT_THROW(vastum::ParseParameterSettings(*vastum::FindEngine("none"), width), UsageError);
 }
 
 TEST(EngineParameters, help_lists_every_parameter_with_range_and_default)
