@@ -2,95 +2,25 @@
 // status values and routines that the system's kernel-side code uses, with
 // the platform's names, argument orders and documented semantics.
 //
-// Only what the system needs is here. Sizes differ from 32-bit Windows where
-// the platform's own types are pointer-sized (ULONG_PTR, SIZE_T, handles);
-// ULONG and LONG stay 32 bits wide, as on Windows. WCHAR is the compiler's
-// wchar_t, so the same L"..." literals compile on both platforms.
+// Only what the system needs is here. The basic types are those of ntdef.h;
+// the larger areas (objects and waits, the I/O manager, memory descriptor
+// lists, the registry, Plug and Play and power) have their own files under
+// wdm/, all included here, so kernel code includes <wdm.h> (or <ntddk.h>) as
+// it does on Windows.
 #pragma once
 
-#include <stddef.h>
-#include <stdint.h>
 #include <stdlib.h>  // rand, as the kernel's C runtime exports it
-#include <string.h>
 
-#include "ntstatus.h"
+#include "ntdef.h"
 
-#ifdef __cplusplus
-#define NT_EXTERN_C extern "C"
-#else
-#define NT_EXTERN_C extern
-#endif
-
-// Calling conventions and annotations matter on 32-bit Windows (stdcall for
-// NTAPI routines); on this platform they carry no meaning.
-#define NTAPI
-#define __cdecl
-#define __stdcall
-#define __fastcall
-#define NTKERNELAPI NT_EXTERN_C
-#define FORCEINLINE inline __attribute__((always_inline))
-#define UNREFERENCED_PARAMETER(P) ((void)(P))
-#define IN
-#define OUT
-#define OPTIONAL
-#define _In_
-#define _Out_
-#define _Inout_
-#define _In_opt_
-#define _Out_opt_
-
-#ifndef NULL
-#define NULL 0
-#endif
-#ifndef FALSE
-#define FALSE 0
-#endif
-#ifndef TRUE
-#define TRUE 1
-#endif
-
-typedef void VOID;
-typedef void* PVOID;
-typedef char CHAR;
-typedef unsigned char UCHAR;
-typedef UCHAR* PUCHAR;
-typedef UCHAR BOOLEAN;
-typedef BOOLEAN* PBOOLEAN;
-typedef short SHORT;
-typedef unsigned short USHORT;
-typedef USHORT* PUSHORT;
-typedef int LONG;
-typedef LONG* PLONG;
-typedef unsigned int ULONG;
-typedef ULONG* PULONG;
-typedef long long LONGLONG;
-typedef unsigned long long ULONGLONG;
-typedef intptr_t LONG_PTR;
-typedef uintptr_t ULONG_PTR;
-typedef size_t SIZE_T;
-typedef wchar_t WCHAR;
-typedef WCHAR* PWCHAR;
-typedef WCHAR* PWSTR;
-typedef const WCHAR* PCWSTR;
-typedef const CHAR* PCSTR;
-typedef PVOID HANDLE;
-typedef HANDLE* PHANDLE;
-
-// I/O request packet; its layout belongs to the I/O manager.
+// I/O request packet; its layout belongs to the I/O manager (wdm/io.h).
 typedef struct _IRP IRP, *PIRP;
 
-typedef union _LARGE_INTEGER {
-    struct {
-        ULONG LowPart;
-        LONG HighPart;
-    } u;
-    LONGLONG QuadPart;
-} LARGE_INTEGER, *PLARGE_INTEGER;
-
-#define RtlZeroMemory(Destination, Length) memset((Destination), 0, (Length))
-#define RtlFillMemory(Destination, Length, Fill) memset((Destination), (Fill), (Length))
-#define RtlCopyMemory(Destination, Source, Length) memcpy((Destination), (Source), (Length))
-#define RtlMoveMemory(Destination, Source, Length) memmove((Destination), (Source), (Length))
+typedef UCHAR KIRQL;
+typedef KIRQL* PKIRQL;
+#define PASSIVE_LEVEL  0
+#define APC_LEVEL      1
+#define DISPATCH_LEVEL 2
 
 // ---------------------------------------------------------------------------
 // Processor modes and wait reasons
@@ -201,3 +131,20 @@ FORCEINLINE VOID WriteNoFence(LONG volatile* Destination, LONG Value)
 {
     __atomic_store_n(Destination, Value, __ATOMIC_RELAXED);
 }
+
+FORCEINLINE SHORT ReadNoFence16(SHORT const volatile* Source)
+{
+    return __atomic_load_n(Source, __ATOMIC_RELAXED);
+}
+
+FORCEINLINE VOID WriteNoFence16(SHORT volatile* Destination, SHORT Value)
+{
+    __atomic_store_n(Destination, Value, __ATOMIC_RELAXED);
+}
+
+#include "wdm/objects.h"
+#include "wdm/io.h"
+#include "wdm/memory.h"
+#include "wdm/registry.h"
+#include "wdm/pnp_power.h"
+#include "wdm/exceptions.h"

@@ -1,6 +1,7 @@
 #include "dispatcher.h"
 
 #include <atomic>
+#include <chrono>
 
 #include "sim/bugcheck.h"
 #include "sim/sync.h"
@@ -10,18 +11,40 @@ namespace {
 std::atomic<std::uint64_t> gWaitCalls{0};
 std::atomic<std::uint64_t> gMutexReleases{0};
 
-// 100 ns intervals between 1601-01-01 and 1970-01-01.
-constexpr LONGLONG kEpochDifference = 116444736000000000LL;
-
-bool MutexAvailable(const KMUTEX* mutex, PKTHREAD thread)
+bool IsSignalled(DISPATCHER_HEADER* header, PKTHREAD thread)
 {
-    return mutex->OwnerThread == nullptr || mutex->OwnerThread == thread;
+    switch (header->Type) {
+    case kMutexObject: {
+        auto* mutex = reinterpret_cast<KMUTEX*>(header);
+        return mutex->OwnerThread == nullptr || mutex->OwnerThread == thread;
+    }
+    case kNotificationEventObject:
+    case kSynchronizationEventObject:
+    case kThreadObject:
+        return header->SignalState > 0;
+    default:
+        sim::BugCheck("INVALID_DISPATCHER_OBJECT", "a wait on an object that cannot be waited for");
+    }
 }
 
-void TakeMutex(KMUTEX* mutex, PKTHREAD thread)
+// What a satisfied wait does to the object: a synchronization event lets
+// one waiter through, a mutex becomes the waiter's.
+void Satisfy(DISPATCHER_HEADER* header, PKTHREAD thread)
 {
-    mutex->OwnerThread = thread;
-    mutex->Header.SignalState -= 1;  // 1 when free, 0 held once, -1 held twice ...
+    if (header->Type == kMutexObject) {
+        auto* mutex = reinterpret_cast<KMUTEX*>(header);
+        mutex->OwnerThread = thread;
+        mutex->Header.SignalState -= 1;  // 1 when free, 0 held once, -1 held twice ...
+    } else if (header->Type == kSynchronizationEventObject) {
+        header->SignalState = 0;
+    }
+}
+
+void CheckEvent(PRKEVENT event)
+{
+    if (event->Header.Type != kNotificationEventObject && event->Header.Type != kSynchronizationEventObject) {
+        sim::BugCheck("INVALID_DISPATCHER_OBJECT", "an event routine was handed an object that is not an event");
+    }
 }
 
 }  // namespace
@@ -40,31 +63,49 @@ std::condition_variable& Changed()
     return changed;
 }
 
-std::optional<std::chrono::steady_clock::time_point> Deadline(const LARGE_INTEGER* timeout)
+std::optional<ULONGLONG> Deadline(const LARGE_INTEGER* timeout)
 {
     if (timeout == nullptr) {
         return std::nullopt;
     }
-    const auto now = std::chrono::steady_clock::now();
-    LONGLONG interval = timeout->QuadPart;
-    if (interval > 0) {
-        const auto sinceUnixEpoch = std::chrono::system_clock::now().time_since_epoch();
-        const LONGLONG nowSystem =
-            std::chrono::duration_cast<std::chrono::nanoseconds>(sinceUnixEpoch).count() / 100 + kEpochDifference;
-        interval = nowSystem - interval;  // negative while the moment lies ahead
-        if (interval > 0) {
-            interval = 0;
-        }
+    const ULONGLONG now = clock_internal::InterruptTime();
+    if (timeout->QuadPart <= 0) {
+        return now + static_cast<ULONGLONG>(-timeout->QuadPart);
     }
-    return now + std::chrono::nanoseconds(-interval * 100);
+    LARGE_INTEGER systemNow;
+    KeQuerySystemTime(&systemNow);
+    const LONGLONG ahead = timeout->QuadPart - systemNow.QuadPart;
+    return ahead > 0 ? now + static_cast<ULONGLONG>(ahead) : now;
+}
+
+void SignalThreadEnd(PKTHREAD thread)
+{
+    {
+        std::lock_guard<std::mutex> guard(Lock());
+        thread->Header.SignalState = 1;
+    }
+    Changed().notify_all();
 }
 
 }  // namespace sim::dispatcher
 
+namespace {
+
+thread_local PKTHREAD tSystemThread = nullptr;
+
+}  // namespace
+
+void sim::dispatcher::SetCurrentSystemThread(PKTHREAD thread)
+{
+    tSystemThread = thread;
+}
+
 NTKERNELAPI PKTHREAD NTAPI KeGetCurrentThread(VOID)
 {
-    thread_local _KTHREAD self{{kThreadObject, {0, 0, 0}, 0}};
-    return &self;
+    // Threads the machine did not create get an identity of their own the
+    // first time they enter the kernel.
+    thread_local _KTHREAD self{{kThreadObject, {0, 0, 0}, 0}, 8, FALSE};
+    return tSystemThread != nullptr ? tSystemThread : &self;
 }
 
 NTKERNELAPI VOID NTAPI KeInitializeMutex(PRKMUTEX Mutex, ULONG Level)
@@ -97,36 +138,116 @@ NTKERNELAPI LONG NTAPI KeReleaseMutex(PRKMUTEX Mutex, BOOLEAN Wait)
     return previous;
 }
 
-NTKERNELAPI NTSTATUS NTAPI KeWaitForSingleObject(PVOID Object, KWAIT_REASON WaitReason,
-                                                 KPROCESSOR_MODE WaitMode, BOOLEAN Alertable,
-                                                 PLARGE_INTEGER Timeout)
+NTKERNELAPI VOID NTAPI KeInitializeEvent(PRKEVENT Event, EVENT_TYPE Type, BOOLEAN State)
+{
+    std::lock_guard<std::mutex> guard(sim::dispatcher::Lock());
+    Event->Header.Type = Type == NotificationEvent ? kNotificationEventObject : kSynchronizationEventObject;
+    Event->Header.SignalState = State ? 1 : 0;
+}
+
+NTKERNELAPI LONG NTAPI KeSetEvent(PRKEVENT Event, KPRIORITY Increment, BOOLEAN Wait)
+{
+    (void)Increment;
+    (void)Wait;
+    LONG previous;
+    {
+        std::lock_guard<std::mutex> guard(sim::dispatcher::Lock());
+        CheckEvent(Event);
+        previous = Event->Header.SignalState;
+        Event->Header.SignalState = 1;
+    }
+    sim::dispatcher::Changed().notify_all();
+    return previous;
+}
+
+NTKERNELAPI LONG NTAPI KeResetEvent(PRKEVENT Event)
+{
+    std::lock_guard<std::mutex> guard(sim::dispatcher::Lock());
+    CheckEvent(Event);
+    const LONG previous = Event->Header.SignalState;
+    Event->Header.SignalState = 0;
+    return previous;
+}
+
+NTKERNELAPI VOID NTAPI KeClearEvent(PRKEVENT Event)
+{
+    KeResetEvent(Event);
+}
+
+NTKERNELAPI LONG NTAPI KeReadStateEvent(PRKEVENT Event)
+{
+    std::lock_guard<std::mutex> guard(sim::dispatcher::Lock());
+    CheckEvent(Event);
+    return Event->Header.SignalState;
+}
+
+NTKERNELAPI NTSTATUS NTAPI KeWaitForMultipleObjects(ULONG Count, PVOID Object[], WAIT_TYPE WaitType,
+                                                    KWAIT_REASON WaitReason, KPROCESSOR_MODE WaitMode,
+                                                    BOOLEAN Alertable, PLARGE_INTEGER Timeout,
+                                                    PKWAIT_BLOCK WaitBlockArray)
 {
     (void)WaitReason;
     (void)WaitMode;
     (void)Alertable;
     gWaitCalls.fetch_add(1, std::memory_order_relaxed);
-    auto* header = static_cast<DISPATCHER_HEADER*>(Object);
+    if (Count == 0 || Count > MAXIMUM_WAIT_OBJECTS || (Count > THREAD_WAIT_OBJECTS && WaitBlockArray == nullptr)) {
+        sim::BugCheck("MAXIMUM_WAIT_OBJECTS_EXCEEDED", "a wait on more objects than its wait blocks allow");
+    }
     PKTHREAD self = KeGetCurrentThread();
     const auto deadline = sim::dispatcher::Deadline(Timeout);
+    auto header = [&](ULONG i) { return static_cast<DISPATCHER_HEADER*>(Object[i]); };
 
-    std::unique_lock<std::mutex> lock(sim::dispatcher::Lock());
-    switch (header->Type) {
-    case kMutexObject: {
-        auto* mutex = static_cast<KMUTEX*>(Object);
-        auto available = [&] { return MutexAvailable(mutex, self); };
-        if (deadline) {
-            if (!sim::dispatcher::Changed().wait_until(lock, *deadline, available)) {
-                return STATUS_TIMEOUT;
+    NTSTATUS result = STATUS_TIMEOUT;
+    auto ready = [&] {
+        if (WaitType == WaitAny) {
+            for (ULONG i = 0; i < Count; ++i) {
+                if (IsSignalled(header(i), self)) {
+                    Satisfy(header(i), self);
+                    result = STATUS_WAIT_0 + static_cast<NTSTATUS>(i);
+                    return true;
+                }
             }
-        } else {
-            sim::dispatcher::Changed().wait(lock, available);
+            return false;
         }
-        TakeMutex(mutex, self);
-        return STATUS_SUCCESS;
+        for (ULONG i = 0; i < Count; ++i) {
+            if (!IsSignalled(header(i), self)) {
+                return false;
+            }
+        }
+        for (ULONG i = 0; i < Count; ++i) {
+            Satisfy(header(i), self);
+        }
+        result = STATUS_SUCCESS;
+        return true;
+    };
+
+    bool satisfied;
+    {
+        std::unique_lock<std::mutex> lock(sim::dispatcher::Lock());
+        satisfied = sim::dispatcher::WaitUntil(lock, deadline, ready);
     }
-    default:
-        sim::BugCheck("INVALID_DISPATCHER_OBJECT", "KeWaitForSingleObject on an object it cannot wait for");
+    if (satisfied) {
+        sim::dispatcher::Changed().notify_all();  // a satisfied wait may have changed what others wait for
     }
+    return satisfied ? result : STATUS_TIMEOUT;
+}
+
+NTKERNELAPI NTSTATUS NTAPI KeWaitForSingleObject(PVOID Object, KWAIT_REASON WaitReason, KPROCESSOR_MODE WaitMode,
+                                                 BOOLEAN Alertable, PLARGE_INTEGER Timeout)
+{
+    PVOID objects[1] = {Object};
+    return KeWaitForMultipleObjects(1, objects, WaitAny, WaitReason, WaitMode, Alertable, Timeout, nullptr);
+}
+
+NTKERNELAPI NTSTATUS NTAPI KeDelayExecutionThread(KPROCESSOR_MODE WaitMode, BOOLEAN Alertable,
+                                                  PLARGE_INTEGER Interval)
+{
+    (void)WaitMode;
+    (void)Alertable;
+    const auto deadline = sim::dispatcher::Deadline(Interval);
+    std::unique_lock<std::mutex> lock(sim::dispatcher::Lock());
+    sim::dispatcher::WaitUntil(lock, deadline, [] { return false; });
+    return STATUS_SUCCESS;
 }
 
 namespace sim::sync {

@@ -6,7 +6,6 @@
 
 #include <wdm.h>
 
-#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -20,9 +19,12 @@ enum DispatcherObjectType : UCHAR {
 };
 
 // Every thread that enters the kernel stand-in has one of these; threads the
-// kernel creates itself get theirs when they start.
+// kernel creates itself are objects of the object manager and are signalled
+// when they end.
 struct _KTHREAD {
     DISPATCHER_HEADER Header;
+    KPRIORITY Priority;
+    BOOLEAN SystemThread;
 };
 
 namespace sim::dispatcher {
@@ -30,9 +32,48 @@ namespace sim::dispatcher {
 std::mutex& Lock();
 std::condition_variable& Changed();
 
-// The moment a wait with this timeout gives up: none for a null timeout
-// (wait forever); negative values are relative in 100 ns units, positive
-// ones absolute system time in 100 ns units since 1601.
-std::optional<std::chrono::steady_clock::time_point> Deadline(const LARGE_INTEGER* timeout);
+// The interrupt time at which a wait with this timeout gives up: none for a
+// null timeout (wait forever); negative values are relative in 100 ns units,
+// positive ones absolute system time in 100 ns units since 1601.
+std::optional<ULONGLONG> Deadline(const LARGE_INTEGER* timeout);
+
+// Waits on Changed() until `ready` holds or the deadline passes on the
+// machine's clock; returns false on timeout. The lock must be held.
+template <typename Predicate>
+bool WaitUntil(std::unique_lock<std::mutex>& lock, const std::optional<ULONGLONG>& deadline, Predicate ready);
+
+// Sets a thread object signalled (the thread has ended) and wakes waiters.
+void SignalThreadEnd(PKTHREAD thread);
+void SetCurrentSystemThread(PKTHREAD thread);
 
 }  // namespace sim::dispatcher
+
+namespace sim::clock_internal {
+
+ULONGLONG InterruptTime();
+bool Manual();
+// Real time until the deadline, for a condition wait; only for a real clock.
+std::chrono::steady_clock::time_point SteadyDeadline(ULONGLONG deadline);
+
+}  // namespace sim::clock_internal
+
+template <typename Predicate>
+bool sim::dispatcher::WaitUntil(std::unique_lock<std::mutex>& lock, const std::optional<ULONGLONG>& deadline,
+                                Predicate ready)
+{
+    while (!ready()) {
+        if (!deadline) {
+            Changed().wait(lock);
+            continue;
+        }
+        if (clock_internal::InterruptTime() >= *deadline) {
+            return false;
+        }
+        if (clock_internal::Manual()) {
+            Changed().wait(lock);  // the manual clock wakes every waiter when it moves
+        } else {
+            Changed().wait_until(lock, clock_internal::SteadyDeadline(*deadline));
+        }
+    }
+    return true;
+}

@@ -13,6 +13,7 @@
 
 #include "sim/bugcheck.h"
 #include "sim/pool.h"
+#include "pool_tags.h"
 
 namespace {
 
@@ -207,3 +208,26 @@ bool InjectionPending()
 }
 
 }  // namespace sim::pool
+
+namespace sim {
+
+PVOID AllocatePoolMustSucceed(POOL_TYPE type, SIZE_T size, ULONG tag)
+{
+    (void)type;
+    PoolState& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr) {
+        sim::BugCheck("MUST_SUCCEED_POOL_EMPTY", "the machine ran out of memory");
+    }
+    std::memset(p, kFreshPoolFill, size);
+    state.live.emplace(p, Block{tag, size});
+    sim::pool::TagUsage& usage = state.usage[tag];
+    usage.tag = tag;
+    usage.liveBlocks += 1;
+    usage.liveBytes += size;
+    usage.totalAllocations += 1;
+    return p;
+}
+
+}  // namespace sim

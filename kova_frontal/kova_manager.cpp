@@ -1,0 +1,335 @@
+#include "kova_manager.h"
+
+#include <new>
+
+#include "allocate_zeroed_pool.h"
+#include "kova_pool_tags.h"
+#include "kova_stream.h"
+
+// ---------------------------------------------------------------------------
+// Life cycle
+
+KOVAManagerObject* KOVAManagerObject::Create()
+{
+    PVOID block = AllocateZeroedPool(sizeof(KOVAManagerObject), NonPagedPool, kKOVAManagerTag);
+    if (block == NULL) {
+        return NULL;
+    }
+    KOVAManagerObject* manager = new (block) KOVAManagerObject();
+    KeInitializeMutex(&manager->m_Mutex, 0);
+    InitializeListHead(&manager->m_Streams);
+    LoadKOVADefaults(&manager->m_Params);
+    manager->m_InputGain.Write(1.0f);
+    manager->m_OutputGain.Write(1.0f);
+    return manager;
+}
+
+// The streams are not touched: the owner releases them first.
+KOVAManager* NTAPI KOVAManagerObject::Destroy(ULONG flags)
+{
+    if ((flags & 1) != 0) {
+        ExFreePool(this);
+    }
+    return this;
+}
+
+void NTAPI KOVAManagerObject::Release()
+{
+    Destroy(1);
+}
+
+KOVAStream* NTAPI KOVAManagerObject::CreateStream()
+{
+    KOVAStreamObject* stream = KOVAStreamObject::Create(this);
+    if (stream == NULL) {
+        return NULL;
+    }
+    MutexGuard guard(&m_Mutex);
+    InsertTailList(&m_Streams, stream->ListEntry());
+    return stream;
+}
+
+void KOVAManagerObject::UnlinkStream(KOVAStreamLink* link)
+{
+    MutexGuard guard(&m_Mutex);
+    RemoveEntryList(&link->entry);
+}
+
+template <typename Apply>
+void KOVAManagerObject::Broadcast(Apply apply)
+{
+    MutexGuard guard(&m_Mutex);
+    for (PLIST_ENTRY entry = m_Streams.Flink; entry != &m_Streams; entry = entry->Flink) {
+        apply(KOVAStreamObject::FromLink(entry)->State());
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Not yet part of this engine: the KOVA property set and the registry
+// persistence. The property dispatch answers every request as not its own,
+// which the filter driver treats as a request for the next engine.
+
+NTSTATUS NTAPI KOVAManagerObject::HandlePropertyRequest(PIRP irp)
+{
+    UNREFERENCED_PARAMETER(irp);
+    return STATUS_NOT_IMPLEMENTED;
+}
+
+NTSTATUS NTAPI KOVAManagerObject::SaveSettings(HANDLE key)
+{
+    UNREFERENCED_PARAMETER(key);
+    return STATUS_NOT_IMPLEMENTED;
+}
+
+NTSTATUS NTAPI KOVAManagerObject::LoadSettings(HANDLE key)
+{
+    UNREFERENCED_PARAMETER(key);
+    return STATUS_NOT_IMPLEMENTED;
+}
+
+// ---------------------------------------------------------------------------
+// Switches: the low 8 bits of the argument are stored; any nonzero byte is on.
+
+namespace {
+
+USHORT LowByte(ULONG value)
+{
+    return static_cast<USHORT>(value & 0xFF);
+}
+
+}  // namespace
+
+BOOLEAN NTAPI KOVAManagerObject::GetEnable() { return m_Params.Enable.Read() != 0; }
+
+NTSTATUS NTAPI KOVAManagerObject::SetEnable(ULONG value)
+{
+    const USHORT enable = LowByte(value);
+    m_Params.Enable.Write(enable);
+    Broadcast([enable](KOVAState& state) { state.core.SetEnable(enable); });
+    return STATUS_SUCCESS;
+}
+
+BOOLEAN NTAPI KOVAManagerObject::GetHeadphone() { return m_Params.Headphone.Read() != 0; }
+
+NTSTATUS NTAPI KOVAManagerObject::SetHeadphone(ULONG value)
+{
+    const USHORT headphone = LowByte(value);
+    m_Params.Headphone.Write(headphone);
+    Broadcast([headphone](KOVAState& state) { state.core.SetHeadphone(headphone); });
+    return STATUS_SUCCESS;
+}
+
+BOOLEAN NTAPI KOVAManagerObject::GetElevoEnable() { return m_Params.ElevoEnable.Read() != 0; }
+
+NTSTATUS NTAPI KOVAManagerObject::SetElevoEnable(ULONG value)
+{
+    const USHORT enable = LowByte(value);
+    m_Params.ElevoEnable.Write(enable);
+    Broadcast([enable](KOVAState& state) { state.core.elevo.SetEnable(enable); });
+    return STATUS_SUCCESS;
+}
+
+BOOLEAN NTAPI KOVAManagerObject::GetSubviaEnable() { return m_Params.SubviaEnable.Read() != 0; }
+
+NTSTATUS NTAPI KOVAManagerObject::SetSubviaEnable(ULONG value)
+{
+    const USHORT enable = LowByte(value);
+    m_Params.SubviaEnable.Write(enable);
+    Broadcast([enable](KOVAState& state) { state.subviaFront.SetEnable(enable); });
+    return STATUS_SUCCESS;
+}
+
+BOOLEAN NTAPI KOVAManagerObject::GetSubviaSubEnable() { return m_Params.SubviaSubEnable.Read() != 0; }
+
+NTSTATUS NTAPI KOVAManagerObject::SetSubviaSubEnable(ULONG value)
+{
+    const USHORT enable = LowByte(value);
+    m_Params.SubviaSubEnable.Write(enable);
+    Broadcast([enable](KOVAState& state) { state.subviaSub.SetEnable(enable); });
+    return STATUS_SUCCESS;
+}
+
+// ---------------------------------------------------------------------------
+// Modes and sizes
+
+LONG NTAPI KOVAManagerObject::GetKVHDMode() { return m_Params.KVHDMode.Read(); }
+
+NTSTATUS NTAPI KOVAManagerObject::SetKVHDMode(LONG mode)
+{
+    if (mode < 0 || mode > kKOVAModeMax) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    m_Params.KVHDMode.Write(mode);
+    Broadcast([mode](KOVAState& state) { state.core.SetMode(static_cast<ULONG>(mode)); });
+    return STATUS_SUCCESS;
+}
+
+LONG NTAPI KOVAManagerObject::GetOutputMode() { return m_Params.OutputMode.Read(); }
+
+NTSTATUS NTAPI KOVAManagerObject::SetOutputMode(LONG mode)
+{
+    if (mode < 0 || mode > kKOVAOutputModeMax) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    m_Params.OutputMode.Write(mode);
+    Broadcast([mode](KOVAState& state) { state.core.SetOutputMode(mode); });
+    return STATUS_SUCCESS;
+}
+
+ULONG NTAPI KOVAManagerObject::GetSubviaSize() { return m_Params.SubviaSize.Read(); }
+
+NTSTATUS NTAPI KOVAManagerObject::SetSubviaSize(ULONG size)
+{
+    if (size > kSubviaSizeMax) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    m_Params.SubviaSize.Write(size);
+    Broadcast([size](KOVAState& state) { state.subviaFront.SetSize(size); });
+    return STATUS_SUCCESS;
+}
+
+ULONG NTAPI KOVAManagerObject::GetSubviaSubSize() { return m_Params.SubviaSubSize.Read(); }
+
+NTSTATUS NTAPI KOVAManagerObject::SetSubviaSubSize(ULONG size)
+{
+    if (size > kSubviaSizeMax) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    m_Params.SubviaSubSize.Write(size);
+    Broadcast([size](KOVAState& state) { state.subviaSub.SetSize(size); });
+    return STATUS_SUCCESS;
+}
+
+ULONG NTAPI KOVAManagerObject::GetCrossoverSelect() { return m_Params.CrossoverSelect.Read(); }
+
+NTSTATUS NTAPI KOVAManagerObject::SetCrossoverSelect(ULONG select)
+{
+    if (select > kCrossoverSelectMax) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    m_Params.CrossoverSelect.Write(select);
+    Broadcast([select](KOVAState& state) { state.output.SetCrossoverSelect(select); });
+    return STATUS_SUCCESS;
+}
+
+// ---------------------------------------------------------------------------
+// Levels 0.0 .. 1.0
+
+float NTAPI KOVAManagerObject::GetElevoLevel() { return m_Params.ElevoLevel.Read(); }
+
+NTSTATUS NTAPI KOVAManagerObject::SetElevoLevel(float level)
+{
+    if (!IsUnitLevel(level)) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    m_Params.ElevoLevel.Write(level);
+    Broadcast([level](KOVAState& state) { state.core.elevo.SetLevel(level); });
+    return STATUS_SUCCESS;
+}
+
+float NTAPI KOVAManagerObject::GetSubviaLevel() { return m_Params.SubviaLevel.Read(); }
+
+NTSTATUS NTAPI KOVAManagerObject::SetSubviaLevel(float level)
+{
+    if (!IsUnitLevel(level)) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    m_Params.SubviaLevel.Write(level);
+    Broadcast([level](KOVAState& state) { state.subviaFront.SetLevel(level); });
+    return STATUS_SUCCESS;
+}
+
+float NTAPI KOVAManagerObject::GetSubviaSubLevel() { return m_Params.SubviaSubLevel.Read(); }
+
+NTSTATUS NTAPI KOVAManagerObject::SetSubviaSubLevel(float level)
+{
+    if (!IsUnitLevel(level)) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    m_Params.SubviaSubLevel.Write(level);
+    Broadcast([level](KOVAState& state) { state.subviaSub.SetLevel(level); });
+    return STATUS_SUCCESS;
+}
+
+// ---------------------------------------------------------------------------
+// Input and output gain, 0.0 .. 2.0. The streams read both at every
+// processing call, so there is nothing to broadcast.
+
+float NTAPI KOVAManagerObject::GetInputGain() { return m_InputGain.Read(); }
+
+NTSTATUS NTAPI KOVAManagerObject::SetInputGain(float gain)
+{
+    if (!IsLinearGain(gain)) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    m_InputGain.Write(gain);
+    return STATUS_SUCCESS;
+}
+
+float NTAPI KOVAManagerObject::GetOutputGain() { return m_OutputGain.Read(); }
+
+NTSTATUS NTAPI KOVAManagerObject::SetOutputGain(float gain)
+{
+    if (!IsLinearGain(gain)) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    m_OutputGain.Write(gain);
+    return STATUS_SUCCESS;
+}
+
+// ---------------------------------------------------------------------------
+// Speaker-group gains (any value) and presence levels (0.0 .. 4.0)
+
+namespace {
+
+SharedFloat* GroupGainField(KOVAParams& params, ULONG group)
+{
+    SharedFloat* const fields[] = {&params.FrontGain, &params.SurroundGain, &params.CenterGain,
+                                   &params.SubwooferGain};
+    return fields[group];
+}
+
+}  // namespace
+
+NTSTATUS NTAPI KOVAManagerObject::GetSpeakerGroupGain(ULONG group, float* gain)
+{
+    if (gain == NULL || group > kSpeakerGroupMax) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    *gain = GroupGainField(m_Params, group)->Read();
+    return STATUS_SUCCESS;
+}
+
+NTSTATUS NTAPI KOVAManagerObject::SetSpeakerGroupGain(ULONG group, float gain)
+{
+    if (group > kSpeakerGroupMax) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    GroupGainField(m_Params, group)->Write(gain);
+    Broadcast([group, gain](KOVAState& state) { state.output.SetGroupGain(group, gain); });
+    return STATUS_SUCCESS;
+}
+
+float KOVAManagerObject::GetFrontPresence() { return m_Params.FrontPresence.Read(); }
+
+NTSTATUS KOVAManagerObject::SetFrontPresence(float level)
+{
+    if (!IsPresenceLevel(level)) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    m_Params.FrontPresence.Write(level);
+    Broadcast([level](KOVAState& state) { state.output.SetFrontPresence(level); });
+    return STATUS_SUCCESS;
+}
+
+float KOVAManagerObject::GetCenterPresence() { return m_Params.CenterPresence.Read(); }
+
+NTSTATUS KOVAManagerObject::SetCenterPresence(float level)
+{
+    if (!IsPresenceLevel(level)) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    m_Params.CenterPresence.Write(level);
+    Broadcast([level](KOVAState& state) { state.output.SetCenterPresence(level); });
+    return STATUS_SUCCESS;
+}
