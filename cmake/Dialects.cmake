@@ -8,13 +8,21 @@
 add_compile_options(-ffp-contract=off -fno-fast-math)
 
 if(VASTUM_SANITIZE STREQUAL "address")
-  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  # No vptr check: kernel-side objects are built without RTTI, so the check
+  # cannot tell their dynamic type when user-side code calls them.
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize=vptr -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 elseif(VASTUM_SANITIZE STREQUAL "thread")
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
   add_link_options(-fsanitize=thread)
 elseif(NOT VASTUM_SANITIZE STREQUAL "")
   message(FATAL_ERROR "VASTUM_SANITIZE must be empty, address or thread")
+endif()
+
+# A fuzz build instruments all code for coverage, so libFuzzer is guided by
+# the branches of the libraries under test, not only by the fuzz target's.
+if(VASTUM_BUILD_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
 set(VASTUM_WARNINGS -Wall -Wextra -Werror)

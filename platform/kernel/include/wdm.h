@@ -145,6 +145,16 @@ FORCEINLINE VOID WriteNoFence16(SHORT volatile* Destination, SHORT Value)
     __atomic_store_n(Destination, Value, __ATOMIC_RELAXED);
 }
 
+FORCEINLINE PVOID ReadPointerNoFence(PVOID const volatile* Source)
+{
+    return __atomic_load_n(Source, __ATOMIC_RELAXED);
+}
+
+FORCEINLINE VOID WritePointerNoFence(PVOID volatile* Destination, PVOID Value)
+{
+    __atomic_store_n(Destination, Value, __ATOMIC_RELAXED);
+}
+
 #include "wdm/objects.h"
 #include "wdm/io.h"
 #include "wdm/memory.h"

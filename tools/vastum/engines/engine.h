@@ -1,0 +1,64 @@
+// What the command line knows about an effect engine: its name, its
+// parameters, and how to open one stream on it for a given format. Each
+// engine lives in its own file (engines/<name>_engine.cpp) and is listed once
+// in the engine table (engines/engine_table.cpp).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string_view>
+
+#include "audio/audio.h"
+
+namespace vastum {
+
+enum class ParameterKind {
+    Boolean,  // 0 or 1
+    Integer,  // whole numbers from minimum to maximum
+    Real,     // any number from minimum to maximum
+};
+
+// One value that --set may change. The range is what the engine's setter
+// accepts; the command line refuses anything outside it before the engine
+// sees it.
+struct EngineParameter {
+    std::string_view name;  // the engine's own name for it, e.g. "QELWidth"
+    ParameterKind kind;
+    double minimum;
+    double maximum;
+    double defaultValue;
+    std::string_view description;
+};
+
+// A --set NAME=VALUE resolved against an engine's parameter list. Every
+// Boolean and Integer value is whole and every value is within range.
+struct ParameterSetting {
+    const EngineParameter* parameter;
+    double value;
+};
+
+// One stream of an engine, processing interleaved PCM in place as the filter
+// driver hands it buffers: successive calls continue the same signal. The
+// caller saves the floating-point state around each call. Failures throw
+// CommandError.
+class StreamProcessor {
+public:
+    virtual ~StreamProcessor() = default;
+    virtual void ProcessInPlace(std::span<std::uint8_t> frames) = 0;
+};
+
+struct Engine {
+    std::string_view name;
+    std::string_view description;
+    std::span<const EngineParameter> parameters;
+
+    // Opens a stream for `format` with the settings applied in their order.
+    // `channelMask` is the format's own mask, or --mask, or 0x3 for stereo,
+    // or 0 when nothing names the speaker positions. Throws CommandError when
+    // the engine refuses the format or a setting.
+    std::unique_ptr<StreamProcessor> (*createProcessor)(const AudioFormat& format, std::uint32_t channelMask,
+                                                         std::span<const ParameterSetting> settings);
+};
+
+}  // namespace vastum

@@ -1,0 +1,54 @@
+#include "option_values.h"
+
+#include <charconv>
+#include <string>
+
+#include "command_error.h"
+
+namespace vastum {
+
+namespace {
+
+// The whole text as one unsigned number in `base`: no sign, no spaces.
+template <typename Unsigned>
+bool ParseWhole(std::string_view text, Unsigned& value, int base)
+{
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    return !text.empty() && error == std::errc{} && end == text.data() + text.size();
+}
+
+}  // namespace
+
+std::uint32_t ParseChannelMask(std::string_view text)
+{
+    std::string_view digits = text;
+    if (digits.starts_with("0x") || digits.starts_with("0X")) {
+        digits.remove_prefix(2);
+    }
+    std::uint32_t mask = 0;
+    if (!ParseWhole(digits, mask, 16)) {
+        throw UsageError("--mask '" + std::string(text) + "' is not a 32-bit hexadecimal channel mask (e.g. 0x3F)");
+    }
+    return mask;
+}
+
+std::uint32_t ParseSeed(std::string_view text)
+{
+    std::uint32_t seed = 0;
+    if (!ParseWhole(text, seed, 10)) {
+        throw UsageError("--seed '" + std::string(text) + "' is not a whole number from 0 to 4294967295");
+    }
+    return seed;
+}
+
+std::size_t ParseBufferFrames(std::string_view text)
+{
+    std::size_t frames = 0;
+    if (!ParseWhole(text, frames, 10) || frames < 1 || frames > kMaxBufferFrames) {
+        throw UsageError("--buffer-frames '" + std::string(text) + "' is not a whole number from 1 to " +
+                         std::to_string(kMaxBufferFrames));
+    }
+    return frames;
+}
+
+}  // namespace vastum
