@@ -10,6 +10,7 @@
 
 #include <wdm.h>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -104,11 +105,12 @@ void ApplySettings(Manager& manager, const ManagerParameter<Manager> (&rows)[Cou
                    std::string_view engineName)
 {
     for (const ParameterSetting& setting : settings) {
+        const std::size_t rowCount = std::min(Count, shown.size());
         std::size_t index = 0;
-        while (index < Count && index < shown.size() && &shown[index] != setting.parameter) {
+        while (index < rowCount && &shown[index] != setting.parameter) {
             ++index;
         }
-        if (index == Count || index == shown.size()) {
+        if (index == rowCount) {
             throw CommandError("--set " + setting.assignment + ": not a parameter of engine " +
                                std::string(engineName));
         }
