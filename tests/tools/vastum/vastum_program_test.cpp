@@ -96,7 +96,7 @@ TEST_F(VastumProgram, bad_input_gets_one_line_a_nonzero_exit_and_no_output)
         {{"process", "--seed", "-1", "quad.wav", "out.wav"}, 2, "--seed '-1' is not a whole number"},
         {{"process", "quad.wav", "out.wav", "extra.wav"}, 2, "The following argument was not expected: extra.wav"},
         {{"process"}, 2, "OUT is required"},
-        {{"render", "out.wav"}, 2, "unknown command 'render' (commands: process)"},
+        {{"render", "out.wav"}, 2, "unknown command 'render' (commands: process, machine, play)"},
         {{}, 2, "A subcommand is required"},
     };
     const std::vector<std::uint8_t> precious = {'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'};
