@@ -96,8 +96,9 @@ NTKERNELAPI NTSTATUS NTAPI KeRestoreFloatingPointState(PKFLOATING_SAVE FloatSave
 
 // ---------------------------------------------------------------------------
 // Interlocked operations on 32-bit words shared between threads: full
-// barriers, as the platform documents them. ReadNoFence / WriteNoFence are
-// single indivisible accesses without ordering.
+// barriers, as the platform documents them. ReadNoFence / WriteNoFence (and
+// their 16-bit, BOOLEAN and pointer forms) are single indivisible accesses
+// without ordering.
 
 FORCEINLINE LONG InterlockedIncrement(LONG volatile* Addend)
 {
@@ -141,6 +142,16 @@ FORCEINLINE SHORT ReadNoFence16(SHORT const volatile* Source)
 }
 
 FORCEINLINE VOID WriteNoFence16(SHORT volatile* Destination, SHORT Value)
+{
+    __atomic_store_n(Destination, Value, __ATOMIC_RELAXED);
+}
+
+FORCEINLINE BOOLEAN ReadBooleanNoFence(BOOLEAN const volatile* Source)
+{
+    return __atomic_load_n(Source, __ATOMIC_RELAXED);
+}
+
+FORCEINLINE VOID WriteBooleanNoFence(BOOLEAN volatile* Destination, BOOLEAN Value)
 {
     __atomic_store_n(Destination, Value, __ATOMIC_RELAXED);
 }

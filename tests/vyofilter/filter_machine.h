@@ -1,0 +1,78 @@
+// A machine with the virtual card installed under VYOFilter, and a client
+// process to play and set properties in. Every test ends with the pool
+// tags of the filter, both engines, KS and the card back at zero.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <ks_client.h>
+#include <vcard_install.h>
+#include <vcard_recordings.h>
+#include <vyofilter_properties.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/process.h"
+
+namespace filtertest {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class FilterMachine : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Installs the card under the filter (and the given filters below it).
+    void InstallCard(const std::vector<std::wstring>& filtersBelow = {},
+                     const std::wstring& instance = vcard::kCardInstance);
+    void Refuse(const vcard::CardRefusals& refusals);
+
+    HANDLE OpenFilter();
+    HANDLE CreatePin(HANDLE filter, const WAVEFORMATEX* wave);
+    // Creates a pin, sets its format (so the filter learns it) and runs it.
+    HANDLE StartPin(HANDLE filter, const WAVEFORMATEX* wave);
+    // Writes the buffer in one stream header and expects the card to take it.
+    void Write(HANDLE pin, Bytes& buffer);
+
+    DWORD SetProcMode(HANDLE object, ULONG procMode);
+    ULONG GetProcMode(HANDLE object);
+
+    std::filesystem::path m_folder;
+    std::filesystem::path m_sink;
+    std::optional<sim::ClientProcess> m_client;
+    std::optional<sim::ProcessScope> m_scope;
+};
+
+// Client memory (VirtualAlloc) of whole pages.
+class ClientPages {
+public:
+    explicit ClientPages(SIZE_T bytes);
+    ~ClientPages();
+    ClientPages(const ClientPages&) = delete;
+    ClientPages& operator=(const ClientPages&) = delete;
+    std::uint8_t* data() const { return m_data; }
+    void Protect(DWORD protection);
+
+private:
+    std::uint8_t* m_data;
+    SIZE_T m_bytes;
+};
+
+// `frames` frames of a different tone in each channel, loud enough that
+// every engine changes it.
+Bytes TestSignal(const WAVEFORMATEX& format, std::size_t frames);
+
+// The sample of channel `channel` in frame `frame`, as a signed integer.
+std::int32_t SampleAt(const WAVEFORMATEX& format, const Bytes& buffer, std::size_t frame, unsigned channel);
+void SetSampleAt(const WAVEFORMATEX& format, Bytes& buffer, std::size_t frame, unsigned channel, std::int32_t value);
+
+// Whether the channel's samples differ anywhere between the two buffers.
+bool ChannelChanged(const WAVEFORMATEX& format, const Bytes& before, const Bytes& after, unsigned channel);
+
+}  // namespace filtertest
