@@ -9,6 +9,7 @@
 
 #include "sim/machine.h"
 #include "sim/registry.h"
+#include "sim/text.h"
 
 namespace {
 
@@ -21,22 +22,6 @@ std::vector<std::uint8_t> DwordData(std::uint32_t value)
     return data;
 }
 
-// A UTF-8 path as the WCHARs the registry keeps.
-std::wstring WideOf(const std::string& text)
-{
-    std::wstring out;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        std::uint32_t code = length == 1 ? lead : lead & (0xFF >> (length + 1));
-        for (std::size_t k = 1; k < length && i + k < text.size(); ++k) {
-            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        out += static_cast<wchar_t>(code);
-        i += length;
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -64,7 +49,7 @@ NTSTATUS ConfigureCard(const std::wstring& instanceId, const std::filesystem::pa
         }
     }
     const std::wstring folder =
-        sinkFolder.empty() ? std::wstring() : WideOf(std::filesystem::absolute(sinkFolder).string());
+        sinkFolder.empty() ? std::wstring() : sim::WideFromUtf8(std::filesystem::absolute(sinkFolder).string());
     if (!sim::registry::SetValue(key, L"SinkFolder", REG_SZ, sim::registry::StringData(folder))) {
         return STATUS_INSUFFICIENT_RESOURCES;
     }

@@ -9,6 +9,7 @@
 #include <new>
 #include <string>
 
+#include "sim/text.h"
 #include "vcard_recordings.h"
 #include "vcard_sink.h"
 
@@ -141,30 +142,6 @@ private:
     vcard::Recording m_info;
 };
 
-// Paths on this machine are UTF-8; the registry holds them as WCHARs.
-std::string Utf8Of(const std::wstring& text)
-{
-    std::string out;
-    for (wchar_t c : text) {
-        const auto code = static_cast<std::uint32_t>(c);
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (code >> 18));
-            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -200,7 +177,7 @@ NT_EXTERN_C NTSTATUS NTAPI VCardSinkOpen(PCUNICODE_STRING Folder, ULONG PinSeria
 {
     *Sink = nullptr;
     try {
-        const std::filesystem::path folder = Utf8Of(std::wstring(Folder->Buffer, Folder->Length / sizeof(WCHAR)));
+        const std::filesystem::path folder = sim::Utf8FromWide(std::wstring(Folder->Buffer, Folder->Length / sizeof(WCHAR)));
         *Sink = new WavRecording(vcard::RecordingPath(folder, PinSerial, Recording), Format);
         return STATUS_SUCCESS;
     } catch (...) {

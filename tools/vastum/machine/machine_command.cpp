@@ -8,7 +8,7 @@
 #include "command_error.h"
 #include "files/input_bytes.h"
 #include "machine/machine_session.h"
-#include "machine/wide_text.h"
+#include "sim/text.h"
 #include "sim/machine.h"
 #include "sim/registry.h"
 #include "sim/status.h"
@@ -28,7 +28,7 @@ std::string JoinNames(const std::vector<std::wstring>& names)
 {
     std::string text;
     for (const std::wstring& name : names) {
-        text += (text.empty() ? "" : ", ") + Utf8Text(name);
+        text += (text.empty() ? "" : ", ") + sim::Utf8FromWide(name);
     }
     return text.empty() ? "none" : text;
 }
@@ -47,7 +47,7 @@ std::string StateOf(const sim::machine::DeviceInfo& device)
 sim::machine::DeviceInfo FindDevice(const std::string& instance)
 {
     const auto devices = sim::machine::Devices();
-    const std::wstring wanted = WideText(instance);
+    const std::wstring wanted = sim::WideFromUtf8(instance);
     for (const auto& device : devices) {
         if (SameName(device.instanceId, wanted)) {
             return device;
@@ -67,12 +67,12 @@ void ListDevices(std::ostream& out)
         out << "no devices\n";
     }
     for (const auto& device : devices) {
-        out << Utf8Text(device.instanceId) << "  \"" << Utf8Text(device.description) << "\"\n";
-        out << "  driver:    " << Utf8Text(device.service) << "\n";
+        out << sim::Utf8FromWide(device.instanceId) << "  \"" << sim::Utf8FromWide(device.description) << "\"\n";
+        out << "  driver:    " << sim::Utf8FromWide(device.service) << "\n";
         out << "  filters:   " << JoinNames(device.upperFilters) << "\n";
         out << "  state:     " << StateOf(device) << "\n";
         for (const std::wstring& path : device.interfaces) {
-            out << "  interface: " << Utf8Text(path) << "\n";
+            out << "  interface: " << sim::Utf8FromWide(path) << "\n";
         }
     }
 }
@@ -80,7 +80,7 @@ void ListDevices(std::ostream& out)
 void ExportKey(const std::string& key, std::ostream& out)
 {
     std::string text;
-    if (!sim::registry::Export(WideText(key), &text)) {
+    if (!sim::registry::Export(sim::WideFromUtf8(key), &text)) {
         throw CommandError("no registry key " + key);
     }
     out << text;
@@ -103,7 +103,7 @@ void ChangeFilters(const MachineRequest& request, std::ostream& out)
 {
     const sim::machine::DeviceInfo device = FindDevice(request.instance);
     std::vector<std::wstring> filters = device.upperFilters;
-    const std::wstring name = WideText(request.filter);
+    const std::wstring name = sim::WideFromUtf8(request.filter);
     if (name.empty()) {
         throw UsageError("a filter needs a service name");
     }
@@ -132,21 +132,21 @@ void InstallCard(const MachineRequest& request, std::ostream& out)
 {
     vcard::CardSetup setup;
     if (!request.instance.empty()) {
-        setup.instanceId = WideText(request.instance);
+        setup.instanceId = sim::WideFromUtf8(request.instance);
     }
     for (const std::string& filter : request.filters) {
-        setup.upperFilters.push_back(WideText(filter));
+        setup.upperFilters.push_back(sim::WideFromUtf8(filter));
     }
     setup.sinkFolder = request.sinkFolder;
     const NTSTATUS status = vcard::InstallCard(setup);
     if (status == STATUS_OBJECT_NAME_COLLISION) {
-        throw CommandError("a device " + Utf8Text(setup.instanceId) + " is installed already");
+        throw CommandError("a device " + sim::Utf8FromWide(setup.instanceId) + " is installed already");
     }
     if (!NT_SUCCESS(status)) {
         throw CommandError("cannot install the card: " + sim::StatusName(status));
     }
-    const sim::machine::DeviceInfo device = FindDevice(Utf8Text(setup.instanceId));
-    out << "installed " << Utf8Text(device.instanceId) << " \"" << Utf8Text(device.description)
+    const sim::machine::DeviceInfo device = FindDevice(sim::Utf8FromWide(setup.instanceId));
+    out << "installed " << sim::Utf8FromWide(device.instanceId) << " \"" << sim::Utf8FromWide(device.description)
         << "\": " << StateOf(device) << "\n";
 }
 

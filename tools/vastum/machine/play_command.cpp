@@ -10,7 +10,7 @@
 #include "files/atomic_file.h"
 #include "files/input_bytes.h"
 #include "machine/machine_session.h"
-#include "machine/wide_text.h"
+#include "sim/text.h"
 #include "sim/process.h"
 
 namespace vastum {
@@ -48,10 +48,10 @@ std::vector<vcard::Recording> PlayAsClient(const Audio& audio, const std::string
     std::string step;
     const DWORD error = ksclient::PlayToFirstRenderDevice(&wave.Format, audio.pcm.data(), audio.pcm.size(), &step);
     if (error == ERROR_NO_MATCH && step == "create the pin") {
-        throw CommandError(Utf8Text(devices[0]) + " does not play " + DescribeFormat(audio.format) + " (" + name + ")");
+        throw CommandError(sim::Utf8FromWide(devices[0]) + " does not play " + DescribeFormat(audio.format) + " (" + name + ")");
     }
     if (error != ERROR_SUCCESS) {
-        throw CommandError("playing " + name + " through " + Utf8Text(devices[0]) + " failed to " + step + ": " +
+        throw CommandError("playing " + name + " through " + sim::Utf8FromWide(devices[0]) + " failed to " + step + ": " +
                            ksclient::ErrorName(error));
     }
     return vcard::FinishedRecordings();
@@ -80,7 +80,7 @@ void RunPlay(const PlayRequest& request, std::ostream& out, std::ostream& err)
     session.ReportNotes(err);
     const std::vector<vcard::Recording> recordings = PlayAsClient(audio, name);
     out << "played " << name << " (" << DescribeFormat(audio.format) << ", " << Seconds(audio) << ") through "
-        << Utf8Text(ksclient::RenderDevices().at(0)) << "\n";
+        << sim::Utf8FromWide(ksclient::RenderDevices().at(0)) << "\n";
     for (const vcard::Recording& recording : recordings) {
         out << "recorded " << recording.path.string()
             << (recording.error.empty() ? "" : " (incomplete: " + recording.error + ")") << "\n";
