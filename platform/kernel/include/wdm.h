@@ -9,6 +9,9 @@
 // it does on Windows.
 #pragma once
 
+// Headers shared by both sides (ks.h, for one) tell kernel-mode code by this.
+#define _WDMDDK_
+
 #include <stdlib.h>  // rand, as the kernel's C runtime exports it
 
 #include "ntdef.h"

@@ -1,0 +1,87 @@
+// Last errors and the translation of status values into Win32 error codes.
+
+#include "last_error.h"
+
+namespace {
+
+thread_local DWORD tLastError = ERROR_SUCCESS;
+
+struct StatusError {
+    NTSTATUS status;
+    ULONG error;
+};
+
+// The statuses the machine's drivers and services report, and the Win32
+// error a client sees for each.
+constexpr StatusError kStatusErrors[] = {
+    {STATUS_SUCCESS, ERROR_SUCCESS},
+    {STATUS_PENDING, ERROR_IO_PENDING},
+    {STATUS_BUFFER_OVERFLOW, ERROR_MORE_DATA},
+    {STATUS_UNSUCCESSFUL, ERROR_GEN_FAILURE},
+    {STATUS_NOT_IMPLEMENTED, ERROR_INVALID_FUNCTION},
+    {STATUS_INVALID_DEVICE_REQUEST, ERROR_INVALID_FUNCTION},
+    {STATUS_ACCESS_VIOLATION, ERROR_NOACCESS},
+    {STATUS_DATATYPE_MISALIGNMENT, ERROR_NOACCESS},
+    {STATUS_INVALID_HANDLE, ERROR_INVALID_HANDLE},
+    {STATUS_OBJECT_TYPE_MISMATCH, ERROR_INVALID_HANDLE},
+    {STATUS_INVALID_PARAMETER, ERROR_INVALID_PARAMETER},
+    {STATUS_INVALID_PARAMETER_1, ERROR_INVALID_PARAMETER},
+    {STATUS_NO_SUCH_DEVICE, ERROR_FILE_NOT_FOUND},
+    {STATUS_NO_SUCH_FILE, ERROR_FILE_NOT_FOUND},
+    {STATUS_OBJECT_NAME_NOT_FOUND, ERROR_FILE_NOT_FOUND},
+    {STATUS_OBJECT_NAME_INVALID, ERROR_INVALID_NAME},
+    {STATUS_OBJECT_PATH_NOT_FOUND, ERROR_PATH_NOT_FOUND},
+    {STATUS_OBJECT_PATH_SYNTAX_BAD, ERROR_PATH_NOT_FOUND},
+    {STATUS_ACCESS_DENIED, ERROR_ACCESS_DENIED},
+    {STATUS_DELETE_PENDING, ERROR_ACCESS_DENIED},
+    {STATUS_BUFFER_TOO_SMALL, ERROR_INSUFFICIENT_BUFFER},
+    {STATUS_INSUFFICIENT_RESOURCES, ERROR_NO_SYSTEM_RESOURCES},
+    {STATUS_DEVICE_NOT_READY, ERROR_NOT_READY},
+    {STATUS_NOT_SUPPORTED, ERROR_NOT_SUPPORTED},
+    {STATUS_CANCELLED, ERROR_OPERATION_ABORTED},
+    {STATUS_INVALID_BUFFER_SIZE, ERROR_INVALID_USER_BUFFER},
+    {STATUS_NOT_FOUND, ERROR_NOT_FOUND},
+    {STATUS_PROPSET_NOT_FOUND, ERROR_SET_NOT_FOUND},
+    {STATUS_NO_MATCH, ERROR_NO_MATCH},
+    {STATUS_DEVICE_BUSY, ERROR_BUSY},
+    {STATUS_INVALID_DEVICE_STATE, ERROR_BAD_COMMAND},
+    {STATUS_DEVICE_REMOVED, ERROR_DEV_NOT_EXIST},
+    {STATUS_TIMEOUT, ERROR_TIMEOUT},
+};
+
+}  // namespace
+
+namespace win32 {
+
+BOOL FailWith(NTSTATUS status)
+{
+    return FailWithError(RtlNtStatusToDosError(status));
+}
+
+BOOL FailWithError(DWORD error)
+{
+    tLastError = error;
+    return FALSE;
+}
+
+}  // namespace win32
+
+EXTERN_C ULONG NTAPI RtlNtStatusToDosError(NTSTATUS Status)
+{
+    for (const StatusError& entry : kStatusErrors) {
+        if (entry.status == Status) {
+            return entry.error;
+        }
+    }
+    return ERROR_MR_MID_NOT_FOUND;  // what the platform answers for a status it has no error for
+}
+
+EXTERN_C DWORD WINAPI GetLastError(VOID)
+{
+    return tLastError;
+}
+
+EXTERN_C VOID WINAPI SetLastError(DWORD dwErrCode)
+{
+    tLastError = dwErrCode;
+}
