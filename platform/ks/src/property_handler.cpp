@@ -1,10 +1,9 @@
 // KsPropertyHandler: the property dispatcher of the kernel-streaming
 // library, as drivers call it from their IOCTL_KS_PROPERTY dispatch.
 //
-// The request's property and value are copied into one pool block (the
-// property first, the value at the next 8-byte boundary) and the handler
-// works on those copies; a get's answer is copied back to the requester's
-// value buffer afterwards. A client's buffers (RequestorMode UserMode) are
+// The request's property and value are copied into pool blocks and the
+// handler works on those copies; a get's answer is copied back to the
+// requester's value buffer afterwards. A client's buffers (RequestorMode UserMode) are
 // probed before they are touched and every access to them is guarded, so a
 // buffer that is not the client's accessible memory fails the request with
 // the raised status instead of reaching the handler. The request's own
@@ -21,8 +20,10 @@ namespace {
 
 constexpr ULONG kCaptureTag = 'K' | 'S' << 8 | 'p' << 16 | 'c' << 24;  // "KSpc"
 
-// No property of the system comes near this; anything larger is refused
-// before the stand-in copies it.
+// No property of the system comes near this. A larger property, or a larger
+// value for an item the tables hold, is refused before it is copied: the
+// stand-in cannot catch a fault in the middle of a copy as Windows does, so
+// it does not copy what no real request would send.
 constexpr ULONG kLargestBuffer = 64 * 1024;
 
 ULONG AlignUp8(ULONG length)
@@ -117,25 +118,56 @@ NTSTATUS HandlerFor(const KSPROPERTY_ITEM* item, ULONG flags, PFNKSHANDLER* hand
     return *handler != NULL ? STATUS_SUCCESS : STATUS_INVALID_DEVICE_REQUEST;
 }
 
-// Runs the request on the captured block: property at its start, the value
-// `valueOffset` bytes in (zero-filled, so a get never returns pool memory
-// the handler did not write).
-NTSTATUS DispatchCaptured(PIRP Irp, ULONG setCount, const KSPROPERTY_SET* sets, PUCHAR capture, ULONG valueOffset)
+PUCHAR AllocateCapture(ULONG length)
+{
+    auto* capture = static_cast<PUCHAR>(ExAllocatePoolWithTag(NonPagedPool, length, kCaptureTag));
+    if (capture != NULL) {
+        RtlZeroMemory(capture, length);
+    }
+    return capture;
+}
+
+// Calls the handler with the captured property and a copy of the value (a
+// set's value read from the requester, a get's zero-filled so that it never
+// returns pool memory the handler did not write), then returns a get's
+// answer to the requester.
+NTSTATUS CallHandler(PIRP Irp, const KSPROPERTY_SET* set, const KSPROPERTY_ITEM* item, PFNKSHANDLER handler,
+                     PKSPROPERTY property, PUCHAR value)
+{
+    const ULONG valueLength = IoGetCurrentIrpStackLocation(Irp)->Parameters.DeviceIoControl.OutputBufferLength;
+    const KPROCESSOR_MODE mode = Irp->RequestorMode;
+    const bool isGet = (property->Flags & KSPROPERTY_TYPE_GET) != 0;
+    NTSTATUS status = isGet ? ProbeRequesterTarget(mode, Irp->UserBuffer, valueLength)
+                            : CaptureFromRequester(mode, Irp->UserBuffer, valueLength, value);
+    if (!NT_SUCCESS(status)) {
+        return status;
+    }
+    KSPROPERTY_SET_IRP_STORAGE(Irp) = set;
+    Irp->IoStatus.Information = isGet ? item->MinData : 0;
+    status = handler(Irp, property, value);
+    if (status == STATUS_PENDING) {
+        sim::BugCheck("DRIVER_VERIFIER_DETECTED_VIOLATION",
+                      "a property handler left a request pending; its captured buffers would outlive the call");
+    }
+    if (NT_SUCCESS(status) && isGet) {
+        if (Irp->IoStatus.Information > valueLength) {
+            Irp->IoStatus.Information = valueLength;
+        }
+        status = ReturnToRequester(mode, Irp->UserBuffer, value, static_cast<ULONG>(Irp->IoStatus.Information));
+    }
+    return status;
+}
+
+// Finds the item of the captured property and checks the request against
+// it before the value is touched.
+NTSTATUS DispatchProperty(PIRP Irp, ULONG setCount, const KSPROPERTY_SET* sets, PKSPROPERTY property)
 {
     PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(Irp);
     const ULONG propertyLength = stack->Parameters.DeviceIoControl.InputBufferLength;
     const ULONG valueLength = stack->Parameters.DeviceIoControl.OutputBufferLength;
-    const KPROCESSOR_MODE mode = Irp->RequestorMode;
-
-    NTSTATUS status = CaptureFromRequester(mode, stack->Parameters.DeviceIoControl.Type3InputBuffer,
-                                           propertyLength, capture);
-    if (!NT_SUCCESS(status)) {
-        return status;
-    }
-    auto* property = reinterpret_cast<PKSPROPERTY>(capture);
     const KSPROPERTY_SET* set = NULL;
     const KSPROPERTY_ITEM* item = NULL;
-    status = FindItem(setCount, sets, property, &set, &item);
+    NTSTATUS status = FindItem(setCount, sets, property, &set, &item);
     if (!NT_SUCCESS(status)) {
         return status;
     }
@@ -147,29 +179,19 @@ NTSTATUS DispatchCaptured(PIRP Irp, ULONG setCount, const KSPROPERTY_SET* sets, 
     if (!NT_SUCCESS(status)) {
         return status;
     }
-
-    const bool isGet = (property->Flags & KSPROPERTY_TYPE_GET) != 0;
-    PUCHAR value = valueLength > 0 ? capture + valueOffset : NULL;
-    status = isGet ? ProbeRequesterTarget(mode, Irp->UserBuffer, valueLength)
-                   : CaptureFromRequester(mode, Irp->UserBuffer, valueLength, value);
-    if (!NT_SUCCESS(status)) {
-        return status;
+    if (valueLength > kLargestBuffer || (valueLength > 0 && Irp->UserBuffer == NULL)) {
+        return STATUS_INVALID_BUFFER_SIZE;
     }
-
-    KSPROPERTY_SET_IRP_STORAGE(Irp) = set;
-    Irp->IoStatus.Information = isGet ? item->MinData : 0;
-    status = handler(Irp, property, value);
-    if (status == STATUS_PENDING) {
-        sim::BugCheck("DRIVER_VERIFIER_DETECTED_VIOLATION",
-                      "a property handler left a request pending; its captured buffers would outlive the call");
-    }
-    if (NT_SUCCESS(status) && isGet) {
-        ULONG_PTR answered = Irp->IoStatus.Information;
-        if (answered > valueLength) {
-            answered = valueLength;
-            Irp->IoStatus.Information = answered;
+    PUCHAR value = NULL;
+    if (valueLength > 0) {
+        value = AllocateCapture(valueLength);
+        if (value == NULL) {
+            return STATUS_INSUFFICIENT_RESOURCES;
         }
-        status = ReturnToRequester(mode, Irp->UserBuffer, value, static_cast<ULONG>(answered));
+    }
+    status = CallHandler(Irp, set, item, handler, property, value);
+    if (value != NULL) {
+        ExFreePoolWithTag(value, kCaptureTag);
     }
     return status;
 }
@@ -180,25 +202,21 @@ KSDDKAPI NTSTATUS NTAPI KsPropertyHandler(PIRP Irp, ULONG PropertySetsCount, con
 {
     PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(Irp);
     const ULONG propertyLength = stack->Parameters.DeviceIoControl.InputBufferLength;
-    const ULONG valueLength = stack->Parameters.DeviceIoControl.OutputBufferLength;
+    const PVOID requestedProperty = stack->Parameters.DeviceIoControl.Type3InputBuffer;
     Irp->IoStatus.Information = 0;
-    if (propertyLength < sizeof(KSPROPERTY) || propertyLength > kLargestBuffer || valueLength > kLargestBuffer) {
+    if (propertyLength < sizeof(KSPROPERTY) || propertyLength > kLargestBuffer || requestedProperty == NULL) {
         return STATUS_INVALID_BUFFER_SIZE;
     }
-    if (stack->Parameters.DeviceIoControl.Type3InputBuffer == NULL ||
-        (valueLength > 0 && Irp->UserBuffer == NULL)) {
-        return STATUS_INVALID_PARAMETER;
-    }
-
-    const ULONG valueOffset = AlignUp8(propertyLength);
-    const ULONG captureLength = valueOffset + valueLength;
-    auto* capture = static_cast<PUCHAR>(ExAllocatePoolWithTag(NonPagedPool, captureLength, kCaptureTag));
-    if (capture == NULL) {
+    // Rounded up so the copy holds whole 8-byte words, as KSIDENTIFIER is aligned.
+    PUCHAR property = AllocateCapture(AlignUp8(propertyLength));
+    if (property == NULL) {
         return STATUS_INSUFFICIENT_RESOURCES;
     }
-    RtlZeroMemory(capture, captureLength);
-    NTSTATUS status = DispatchCaptured(Irp, PropertySetsCount, PropertySet, capture, valueOffset);
-    ExFreePoolWithTag(capture, kCaptureTag);
+    NTSTATUS status = CaptureFromRequester(Irp->RequestorMode, requestedProperty, propertyLength, property);
+    if (NT_SUCCESS(status)) {
+        status = DispatchProperty(Irp, PropertySetsCount, PropertySet, reinterpret_cast<PKSPROPERTY>(property));
+    }
+    ExFreePoolWithTag(property, kCaptureTag);
     if (NT_ERROR(status)) {
         Irp->IoStatus.Information = 0;
     }
