@@ -34,7 +34,7 @@ ULONG AlignUp8(ULONG length)
 // Copies `length` bytes of the requester's buffer into `capture`.
 NTSTATUS CaptureFromRequester(KPROCESSOR_MODE mode, const void* source, ULONG length, void* capture)
 {
-    NTSTATUS status = STATUS_SUCCESS;
+    volatile NTSTATUS status = STATUS_SUCCESS;  // set by the guarded block's handler
     if (length == 0) {
         return status;
     }
@@ -52,7 +52,7 @@ NTSTATUS CaptureFromRequester(KPROCESSOR_MODE mode, const void* source, ULONG le
 // Checks that the requester may receive `length` bytes at `target`.
 NTSTATUS ProbeRequesterTarget(KPROCESSOR_MODE mode, void* target, ULONG length)
 {
-    NTSTATUS status = STATUS_SUCCESS;
+    volatile NTSTATUS status = STATUS_SUCCESS;  // set by the guarded block's handler
     if (mode == UserMode) {
         SEH_TRY {
             ProbeForWrite(target, length, 1);
@@ -65,7 +65,7 @@ NTSTATUS ProbeRequesterTarget(KPROCESSOR_MODE mode, void* target, ULONG length)
 
 NTSTATUS ReturnToRequester(KPROCESSOR_MODE mode, void* target, const void* answer, ULONG length)
 {
-    NTSTATUS status = STATUS_SUCCESS;
+    volatile NTSTATUS status = STATUS_SUCCESS;  // set by the guarded block's handler
     if (length == 0) {
         return status;
     }
