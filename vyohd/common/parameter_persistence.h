@@ -29,6 +29,43 @@ struct FloatParameter {
     NTSTATUS (NTAPI Object::*set)(float);
 };
 
+// A 32-bit integer stored as REG_DWORD. An engine's integer getters and
+// setters take LONG or ULONG, so a row holds accessors that see the value as
+// the 32 bits it is: DwordGetter<&Interface::GetX>, DwordSetter<&Interface::SetX>.
+template <typename Object>
+struct DwordParameter {
+    PCWSTR name;
+    ULONG (*get)(Object* object);
+    NTSTATUS (*set)(Object* object, ULONG value);
+};
+
+template <typename Member>
+struct MemberOf;
+template <typename Object, typename Value>
+struct MemberOf<Value (NTAPI Object::*)()> {
+    using ObjectType = Object;
+};
+template <typename Object, typename Value>
+struct MemberOf<NTSTATUS (NTAPI Object::*)(Value)> {
+    using ObjectType = Object;
+    using ValueType = Value;
+};
+
+template <auto Get>
+ULONG DwordGetter(typename MemberOf<decltype(Get)>::ObjectType* object)
+{
+    static_assert(sizeof((object->*Get)()) == sizeof(ULONG), "a REG_DWORD parameter is 32 bits wide");
+    return static_cast<ULONG>((object->*Get)());
+}
+
+template <auto Set>
+NTSTATUS DwordSetter(typename MemberOf<decltype(Set)>::ObjectType* object, ULONG value)
+{
+    using Value = typename MemberOf<decltype(Set)>::ValueType;
+    static_assert(sizeof(Value) == sizeof(ULONG), "a REG_DWORD parameter is 32 bits wide");
+    return (object->*Set)(static_cast<Value>(value));
+}
+
 // Writes each getter's low byte.
 template <typename Object, typename Flag>
 VOID SaveBoolParameters(HANDLE key, Object* object, const BoolParameter<Object, Flag>* table, ULONG count)
@@ -47,6 +84,25 @@ VOID LoadBoolParameters(HANDLE key, Object* object, const BoolParameter<Object, 
         UCHAR flag = 0;
         if (ReadRegistryBool(key, table[row].name, &flag)) {
             (object->*table[row].set)(static_cast<Flag>(flag));
+        }
+    }
+}
+
+template <typename Object>
+VOID SaveDwordParameters(HANDLE key, Object* object, const DwordParameter<Object>* table, ULONG count)
+{
+    for (ULONG row = 0; row < count; ++row) {
+        WriteRegistryDword(key, table[row].name, table[row].get(object));
+    }
+}
+
+template <typename Object>
+VOID LoadDwordParameters(HANDLE key, Object* object, const DwordParameter<Object>* table, ULONG count)
+{
+    for (ULONG row = 0; row < count; ++row) {
+        ULONG value;
+        if (ReadRegistryDword(key, table[row].name, &value)) {
+            table[row].set(object, value);
         }
     }
 }
