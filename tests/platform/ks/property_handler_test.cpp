@@ -41,7 +41,8 @@ NTSTATUS Record(PIRP irp, PKSIDENTIFIER request, PVOID data)
 {
     gCall.calls += 1;
     gCall.request = request;
-    memcpy(&gCall.property, request, sizeof(KSP_NODE));
+    const ULONG length = IoGetCurrentIrpStackLocation(irp)->Parameters.DeviceIoControl.InputBufferLength;
+    memcpy(&gCall.property, request, length < sizeof(KSP_NODE) ? length : sizeof(KSP_NODE));
     gCall.data = data;
     memcpy(&gCall.value, data, sizeof(ULONG));
     gCall.storedSet = KSPROPERTY_SET_IRP_STORAGE(irp);
