@@ -13,7 +13,7 @@
 #include "kova_manager.h"
 #include "kova_state.h"
 #include "kova_stream.h"
-#include "sample_conversion.h"
+#include "sample_codec.h"
 
 namespace {
 

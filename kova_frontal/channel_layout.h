@@ -6,6 +6,8 @@
 #include <wdm.h>
 #include <mmreg.h>
 
+#include "kova_parameters.h"
+
 enum KOVASlot : ULONG {
     SlotL = 0,    // front left
     SlotR = 1,    // front right
@@ -41,6 +43,22 @@ inline constexpr KOVAChannelLayout kKOVAChannelLayouts[] = {
     {0x60F,  6, {SlotL, SlotR, SlotCtr, SlotLFE, SlotLs, SlotRs}},            // FL FR FC LFE SL SR
     {0x13F,  7, {SlotL, SlotR, SlotCtr, SlotLFE, SlotLs, SlotRs, SlotCs}},    // FL FR FC LFE BL BR BC
 };
+
+// The layouts are those of the supported masks, in the same order.
+constexpr bool LayoutsFollowTheSupportedMasks()
+{
+    constexpr ULONG count = sizeof(kKOVAChannelMasks) / sizeof(kKOVAChannelMasks[0]);
+    if (sizeof(kKOVAChannelLayouts) / sizeof(kKOVAChannelLayouts[0]) != count) {
+        return false;
+    }
+    for (ULONG i = 0; i < count; ++i) {
+        if (kKOVAChannelLayouts[i].channelMask != kKOVAChannelMasks[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(LayoutsFollowTheSupportedMasks());
 
 static_assert((SPEAKER_FRONT_LEFT | SPEAKER_FRONT_RIGHT | SPEAKER_FRONT_CENTER | SPEAKER_LOW_FREQUENCY |
                SPEAKER_SIDE_LEFT | SPEAKER_SIDE_RIGHT) == 0x60F);

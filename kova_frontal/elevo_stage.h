@@ -15,7 +15,7 @@
 
 struct ElevoStage {
     SharedFlag enable;
-    SharedFloat level;
+    SharedWord<float> level;
     Biquad low;
     FirstOrderSection high;
 
@@ -33,23 +33,23 @@ struct ElevoStage {
         high.s = 0.0f;
     }
 
-    void SetEnable(USHORT value) { enable.Write(value); }
+    void SetEnable(USHORT value) { enable.Store(value); }
 
     // A level outside 0 .. 1 is ignored.
     void SetLevel(float value)
     {
-        if (IsUnitLevel(value)) {
-            level.Write(value);
+        if (IsKOVAUnitLevel(value)) {
+            level.Store(value);
         }
     }
 
     // P = Elevo(P), in place; T is scratch.
     void Process(float* P, float* T, LONG n)
     {
-        if (enable.Read() == 0) {
+        if (enable.Load() == 0) {
             return;
         }
-        const float elevoLevel = level.Read();
+        const float elevoLevel = level.Load();
         for (LONG i = 0; i < n; ++i) {
             P[i] = ScaleAsDouble(kPreScale, P[i]);
         }

@@ -19,8 +19,8 @@ KOVAManagerObject* KOVAManagerObject::Create()
     KeInitializeMutex(&manager->m_Mutex, 0);
     InitializeListHead(&manager->m_Streams);
     LoadKOVADefaults(&manager->m_Params);
-    manager->m_InputGain.Write(1.0f);
-    manager->m_OutputGain.Write(1.0f);
+    manager->m_InputGain.Store(kKOVADefaultInputGain);
+    manager->m_OutputGain.Store(kKOVADefaultOutputGain);
     return manager;
 }
 
@@ -99,52 +99,52 @@ USHORT LowByte(ULONG value)
 
 }  // namespace
 
-BOOLEAN NTAPI KOVAManagerObject::GetEnable() { return m_Params.Enable.Read() != 0; }
+BOOLEAN NTAPI KOVAManagerObject::GetEnable() { return m_Params.Enable.Load() != 0; }
 
 NTSTATUS NTAPI KOVAManagerObject::SetEnable(ULONG value)
 {
     const USHORT enable = LowByte(value);
-    m_Params.Enable.Write(enable);
+    m_Params.Enable.Store(enable);
     Broadcast([enable](KOVAState& state) { state.core.SetEnable(enable); });
     return STATUS_SUCCESS;
 }
 
-BOOLEAN NTAPI KOVAManagerObject::GetHeadphone() { return m_Params.Headphone.Read() != 0; }
+BOOLEAN NTAPI KOVAManagerObject::GetHeadphone() { return m_Params.Headphone.Load() != 0; }
 
 NTSTATUS NTAPI KOVAManagerObject::SetHeadphone(ULONG value)
 {
     const USHORT headphone = LowByte(value);
-    m_Params.Headphone.Write(headphone);
+    m_Params.Headphone.Store(headphone);
     Broadcast([headphone](KOVAState& state) { state.core.SetHeadphone(headphone); });
     return STATUS_SUCCESS;
 }
 
-BOOLEAN NTAPI KOVAManagerObject::GetElevoEnable() { return m_Params.ElevoEnable.Read() != 0; }
+BOOLEAN NTAPI KOVAManagerObject::GetElevoEnable() { return m_Params.ElevoEnable.Load() != 0; }
 
 NTSTATUS NTAPI KOVAManagerObject::SetElevoEnable(ULONG value)
 {
     const USHORT enable = LowByte(value);
-    m_Params.ElevoEnable.Write(enable);
+    m_Params.ElevoEnable.Store(enable);
     Broadcast([enable](KOVAState& state) { state.core.elevo.SetEnable(enable); });
     return STATUS_SUCCESS;
 }
 
-BOOLEAN NTAPI KOVAManagerObject::GetSubviaEnable() { return m_Params.SubviaEnable.Read() != 0; }
+BOOLEAN NTAPI KOVAManagerObject::GetSubviaEnable() { return m_Params.SubviaEnable.Load() != 0; }
 
 NTSTATUS NTAPI KOVAManagerObject::SetSubviaEnable(ULONG value)
 {
     const USHORT enable = LowByte(value);
-    m_Params.SubviaEnable.Write(enable);
+    m_Params.SubviaEnable.Store(enable);
     Broadcast([enable](KOVAState& state) { state.subviaFront.SetEnable(enable); });
     return STATUS_SUCCESS;
 }
 
-BOOLEAN NTAPI KOVAManagerObject::GetSubviaSubEnable() { return m_Params.SubviaSubEnable.Read() != 0; }
+BOOLEAN NTAPI KOVAManagerObject::GetSubviaSubEnable() { return m_Params.SubviaSubEnable.Load() != 0; }
 
 NTSTATUS NTAPI KOVAManagerObject::SetSubviaSubEnable(ULONG value)
 {
     const USHORT enable = LowByte(value);
-    m_Params.SubviaSubEnable.Write(enable);
+    m_Params.SubviaSubEnable.Store(enable);
     Broadcast([enable](KOVAState& state) { state.subviaSub.SetEnable(enable); });
     return STATUS_SUCCESS;
 }
@@ -152,62 +152,62 @@ NTSTATUS NTAPI KOVAManagerObject::SetSubviaSubEnable(ULONG value)
 // ---------------------------------------------------------------------------
 // Modes and sizes
 
-LONG NTAPI KOVAManagerObject::GetKVHDMode() { return m_Params.KVHDMode.Read(); }
+LONG NTAPI KOVAManagerObject::GetKVHDMode() { return m_Params.KVHDMode.Load(); }
 
 NTSTATUS NTAPI KOVAManagerObject::SetKVHDMode(LONG mode)
 {
-    if (mode < 0 || mode > kKOVAModeMax) {
+    if (mode < 0 || mode > kKOVAModeMaximum) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.KVHDMode.Write(mode);
+    m_Params.KVHDMode.Store(mode);
     Broadcast([mode](KOVAState& state) { state.core.SetMode(static_cast<ULONG>(mode)); });
     return STATUS_SUCCESS;
 }
 
-LONG NTAPI KOVAManagerObject::GetOutputMode() { return m_Params.OutputMode.Read(); }
+LONG NTAPI KOVAManagerObject::GetOutputMode() { return m_Params.OutputMode.Load(); }
 
 NTSTATUS NTAPI KOVAManagerObject::SetOutputMode(LONG mode)
 {
-    if (mode < 0 || mode > kKOVAOutputModeMax) {
+    if (mode < 0 || mode > kKOVAOutputModeMaximum) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.OutputMode.Write(mode);
+    m_Params.OutputMode.Store(mode);
     Broadcast([mode](KOVAState& state) { state.core.SetOutputMode(mode); });
     return STATUS_SUCCESS;
 }
 
-ULONG NTAPI KOVAManagerObject::GetSubviaSize() { return m_Params.SubviaSize.Read(); }
+ULONG NTAPI KOVAManagerObject::GetSubviaSize() { return m_Params.SubviaSize.Load(); }
 
 NTSTATUS NTAPI KOVAManagerObject::SetSubviaSize(ULONG size)
 {
-    if (size > kSubviaSizeMax) {
+    if (size > kKOVASubviaSizeMaximum) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.SubviaSize.Write(size);
+    m_Params.SubviaSize.Store(size);
     Broadcast([size](KOVAState& state) { state.subviaFront.SetSize(size); });
     return STATUS_SUCCESS;
 }
 
-ULONG NTAPI KOVAManagerObject::GetSubviaSubSize() { return m_Params.SubviaSubSize.Read(); }
+ULONG NTAPI KOVAManagerObject::GetSubviaSubSize() { return m_Params.SubviaSubSize.Load(); }
 
 NTSTATUS NTAPI KOVAManagerObject::SetSubviaSubSize(ULONG size)
 {
-    if (size > kSubviaSizeMax) {
+    if (size > kKOVASubviaSizeMaximum) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.SubviaSubSize.Write(size);
+    m_Params.SubviaSubSize.Store(size);
     Broadcast([size](KOVAState& state) { state.subviaSub.SetSize(size); });
     return STATUS_SUCCESS;
 }
 
-ULONG NTAPI KOVAManagerObject::GetCrossoverSelect() { return m_Params.CrossoverSelect.Read(); }
+ULONG NTAPI KOVAManagerObject::GetCrossoverSelect() { return m_Params.CrossoverSelect.Load(); }
 
 NTSTATUS NTAPI KOVAManagerObject::SetCrossoverSelect(ULONG select)
 {
-    if (select > kCrossoverSelectMax) {
+    if (select > kKOVACrossoverSelectMaximum) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.CrossoverSelect.Write(select);
+    m_Params.CrossoverSelect.Store(select);
     Broadcast([select](KOVAState& state) { state.output.SetCrossoverSelect(select); });
     return STATUS_SUCCESS;
 }
@@ -215,38 +215,38 @@ NTSTATUS NTAPI KOVAManagerObject::SetCrossoverSelect(ULONG select)
 // ---------------------------------------------------------------------------
 // Levels 0.0 .. 1.0
 
-float NTAPI KOVAManagerObject::GetElevoLevel() { return m_Params.ElevoLevel.Read(); }
+float NTAPI KOVAManagerObject::GetElevoLevel() { return m_Params.ElevoLevel.Load(); }
 
 NTSTATUS NTAPI KOVAManagerObject::SetElevoLevel(float level)
 {
-    if (!IsUnitLevel(level)) {
+    if (!IsKOVAUnitLevel(level)) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.ElevoLevel.Write(level);
+    m_Params.ElevoLevel.Store(level);
     Broadcast([level](KOVAState& state) { state.core.elevo.SetLevel(level); });
     return STATUS_SUCCESS;
 }
 
-float NTAPI KOVAManagerObject::GetSubviaLevel() { return m_Params.SubviaLevel.Read(); }
+float NTAPI KOVAManagerObject::GetSubviaLevel() { return m_Params.SubviaLevel.Load(); }
 
 NTSTATUS NTAPI KOVAManagerObject::SetSubviaLevel(float level)
 {
-    if (!IsUnitLevel(level)) {
+    if (!IsKOVAUnitLevel(level)) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.SubviaLevel.Write(level);
+    m_Params.SubviaLevel.Store(level);
     Broadcast([level](KOVAState& state) { state.subviaFront.SetLevel(level); });
     return STATUS_SUCCESS;
 }
 
-float NTAPI KOVAManagerObject::GetSubviaSubLevel() { return m_Params.SubviaSubLevel.Read(); }
+float NTAPI KOVAManagerObject::GetSubviaSubLevel() { return m_Params.SubviaSubLevel.Load(); }
 
 NTSTATUS NTAPI KOVAManagerObject::SetSubviaSubLevel(float level)
 {
-    if (!IsUnitLevel(level)) {
+    if (!IsKOVAUnitLevel(level)) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.SubviaSubLevel.Write(level);
+    m_Params.SubviaSubLevel.Store(level);
     Broadcast([level](KOVAState& state) { state.subviaSub.SetLevel(level); });
     return STATUS_SUCCESS;
 }
@@ -255,25 +255,25 @@ NTSTATUS NTAPI KOVAManagerObject::SetSubviaSubLevel(float level)
 // Input and output gain, 0.0 .. 2.0. The streams read both at every
 // processing call, so there is nothing to broadcast.
 
-float NTAPI KOVAManagerObject::GetInputGain() { return m_InputGain.Read(); }
+float NTAPI KOVAManagerObject::GetInputGain() { return m_InputGain.Load(); }
 
 NTSTATUS NTAPI KOVAManagerObject::SetInputGain(float gain)
 {
-    if (!IsLinearGain(gain)) {
+    if (!IsKOVALinearGain(gain)) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_InputGain.Write(gain);
+    m_InputGain.Store(gain);
     return STATUS_SUCCESS;
 }
 
-float NTAPI KOVAManagerObject::GetOutputGain() { return m_OutputGain.Read(); }
+float NTAPI KOVAManagerObject::GetOutputGain() { return m_OutputGain.Load(); }
 
 NTSTATUS NTAPI KOVAManagerObject::SetOutputGain(float gain)
 {
-    if (!IsLinearGain(gain)) {
+    if (!IsKOVALinearGain(gain)) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_OutputGain.Write(gain);
+    m_OutputGain.Store(gain);
     return STATUS_SUCCESS;
 }
 
@@ -282,9 +282,9 @@ NTSTATUS NTAPI KOVAManagerObject::SetOutputGain(float gain)
 
 namespace {
 
-SharedFloat* GroupGainField(KOVAParams& params, ULONG group)
+SharedWord<float>* GroupGainField(KOVAParams& params, ULONG group)
 {
-    SharedFloat* const fields[] = {&params.FrontGain, &params.SurroundGain, &params.CenterGain,
+    SharedWord<float>* const fields[] = {&params.FrontGain, &params.SurroundGain, &params.CenterGain,
                                    &params.SubwooferGain};
     return fields[group];
 }
@@ -293,43 +293,43 @@ SharedFloat* GroupGainField(KOVAParams& params, ULONG group)
 
 NTSTATUS NTAPI KOVAManagerObject::GetSpeakerGroupGain(ULONG group, float* gain)
 {
-    if (gain == NULL || group > kSpeakerGroupMax) {
+    if (gain == NULL || group > kKOVASpeakerGroupMaximum) {
         return STATUS_INVALID_PARAMETER;
     }
-    *gain = GroupGainField(m_Params, group)->Read();
+    *gain = GroupGainField(m_Params, group)->Load();
     return STATUS_SUCCESS;
 }
 
 NTSTATUS NTAPI KOVAManagerObject::SetSpeakerGroupGain(ULONG group, float gain)
 {
-    if (group > kSpeakerGroupMax) {
+    if (group > kKOVASpeakerGroupMaximum) {
         return STATUS_INVALID_PARAMETER;
     }
-    GroupGainField(m_Params, group)->Write(gain);
+    GroupGainField(m_Params, group)->Store(gain);
     Broadcast([group, gain](KOVAState& state) { state.output.SetGroupGain(group, gain); });
     return STATUS_SUCCESS;
 }
 
-float KOVAManagerObject::GetFrontPresence() { return m_Params.FrontPresence.Read(); }
+float KOVAManagerObject::GetFrontPresence() { return m_Params.FrontPresence.Load(); }
 
 NTSTATUS KOVAManagerObject::SetFrontPresence(float level)
 {
-    if (!IsPresenceLevel(level)) {
+    if (!IsKOVAPresenceLevel(level)) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.FrontPresence.Write(level);
+    m_Params.FrontPresence.Store(level);
     Broadcast([level](KOVAState& state) { state.output.SetFrontPresence(level); });
     return STATUS_SUCCESS;
 }
 
-float KOVAManagerObject::GetCenterPresence() { return m_Params.CenterPresence.Read(); }
+float KOVAManagerObject::GetCenterPresence() { return m_Params.CenterPresence.Load(); }
 
 NTSTATUS KOVAManagerObject::SetCenterPresence(float level)
 {
-    if (!IsPresenceLevel(level)) {
+    if (!IsKOVAPresenceLevel(level)) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.CenterPresence.Write(level);
+    m_Params.CenterPresence.Store(level);
     Broadcast([level](KOVAState& state) { state.output.SetCenterPresence(level); });
     return STATUS_SUCCESS;
 }

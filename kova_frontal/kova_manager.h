@@ -72,9 +72,9 @@ public:
     NTSTATUS SetCenterPresence(float level);
 
     // For the streams: read at every processing call, without the mutex.
-    float InputGain() const { return m_InputGain.Read(); }
+    float InputGain() const { return m_InputGain.Load(); }
     // OutputGain while Enable is on, else 1.0.
-    float OutputScale() const { return m_Params.Enable.Read() != 0 ? m_OutputGain.Read() : 1.0f; }
+    float OutputScale() const { return m_Params.Enable.Load() != 0 ? m_OutputGain.Load() : 1.0f; }
 
     // Stream creation, SetFormat and destruction hold the mutex while they
     // touch the list or take the parameters.
@@ -90,7 +90,7 @@ private:
 
     KMUTEX m_Mutex;
     KOVAParams m_Params;
-    SharedFloat m_InputGain;
-    SharedFloat m_OutputGain;
+    SharedWord<float> m_InputGain;
+    SharedWord<float> m_OutputGain;
     LIST_ENTRY m_Streams;
 };

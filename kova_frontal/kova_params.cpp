@@ -2,50 +2,50 @@
 
 void LoadKOVADefaults(KOVAParams* params)
 {
-    params->Enable.Write(1);
-    params->Headphone.Write(0);
-    params->KVHDMode.Write(8);
-    params->OutputMode.Write(0);
-    params->ElevoEnable.Write(1);
-    params->ElevoLevel.Write(0.5f);
-    params->SubviaEnable.Write(1);
-    params->SubviaLevel.Write(0.6f);
-    params->SubviaSize.Write(1);
-    params->SubviaSubEnable.Write(1);
-    params->SubviaSubLevel.Write(0.6f);
-    params->SubviaSubSize.Write(0);
-    params->InputTrim.Write(1.0f);
-    params->FrontGain.Write(1.0f);
-    params->SurroundGain.Write(1.0f);
-    params->CenterGain.Write(1.0f);
-    params->SubwooferGain.Write(1.0f);
-    params->FrontPresence.Write(1.0f);
-    params->SurroundPresence.Write(0.0f);
-    params->CenterPresence.Write(1.0f);
-    params->CrossoverSelect.Write(0);
+    params->Enable.Store(kKOVADefaultEnable);
+    params->Headphone.Store(kKOVADefaultHeadphone);
+    params->KVHDMode.Store(kKOVADefaultMode);
+    params->OutputMode.Store(kKOVADefaultOutputMode);
+    params->ElevoEnable.Store(kKOVADefaultElevoEnable);
+    params->ElevoLevel.Store(kKOVADefaultElevoLevel);
+    params->SubviaEnable.Store(kKOVADefaultSubviaEnable);
+    params->SubviaLevel.Store(kKOVADefaultSubviaLevel);
+    params->SubviaSize.Store(kKOVADefaultSubviaSize);
+    params->SubviaSubEnable.Store(kKOVADefaultSubviaSubEnable);
+    params->SubviaSubLevel.Store(kKOVADefaultSubviaSubLevel);
+    params->SubviaSubSize.Store(kKOVADefaultSubviaSubSize);
+    params->InputTrim.Store(kKOVAInputTrim);
+    params->FrontGain.Store(kKOVADefaultSpeakerGroupGain);
+    params->SurroundGain.Store(kKOVADefaultSpeakerGroupGain);
+    params->CenterGain.Store(kKOVADefaultSpeakerGroupGain);
+    params->SubwooferGain.Store(kKOVADefaultSpeakerGroupGain);
+    params->FrontPresence.Store(kKOVADefaultFrontPresence);
+    params->SurroundPresence.Store(kKOVASurroundPresence);
+    params->CenterPresence.Store(kKOVADefaultCenterPresence);
+    params->CrossoverSelect.Store(kKOVADefaultCrossoverSelect);
 }
 
 void CopyKOVAParams(const KOVAParams& from, KOVAParams* to)
 {
-    to->Enable.Write(from.Enable.Read());
-    to->Headphone.Write(from.Headphone.Read());
-    to->KVHDMode.Write(from.KVHDMode.Read());
-    to->OutputMode.Write(from.OutputMode.Read());
-    to->ElevoEnable.Write(from.ElevoEnable.Read());
-    to->ElevoLevel.Write(from.ElevoLevel.Read());
-    to->SubviaEnable.Write(from.SubviaEnable.Read());
-    to->SubviaLevel.Write(from.SubviaLevel.Read());
-    to->SubviaSize.Write(from.SubviaSize.Read());
-    to->SubviaSubEnable.Write(from.SubviaSubEnable.Read());
-    to->SubviaSubLevel.Write(from.SubviaSubLevel.Read());
-    to->SubviaSubSize.Write(from.SubviaSubSize.Read());
-    to->InputTrim.Write(from.InputTrim.Read());
-    to->FrontGain.Write(from.FrontGain.Read());
-    to->SurroundGain.Write(from.SurroundGain.Read());
-    to->CenterGain.Write(from.CenterGain.Read());
-    to->SubwooferGain.Write(from.SubwooferGain.Read());
-    to->FrontPresence.Write(from.FrontPresence.Read());
-    to->SurroundPresence.Write(from.SurroundPresence.Read());
-    to->CenterPresence.Write(from.CenterPresence.Read());
-    to->CrossoverSelect.Write(from.CrossoverSelect.Read());
+    to->Enable.Store(from.Enable.Load());
+    to->Headphone.Store(from.Headphone.Load());
+    to->KVHDMode.Store(from.KVHDMode.Load());
+    to->OutputMode.Store(from.OutputMode.Load());
+    to->ElevoEnable.Store(from.ElevoEnable.Load());
+    to->ElevoLevel.Store(from.ElevoLevel.Load());
+    to->SubviaEnable.Store(from.SubviaEnable.Load());
+    to->SubviaLevel.Store(from.SubviaLevel.Load());
+    to->SubviaSize.Store(from.SubviaSize.Load());
+    to->SubviaSubEnable.Store(from.SubviaSubEnable.Load());
+    to->SubviaSubLevel.Store(from.SubviaSubLevel.Load());
+    to->SubviaSubSize.Store(from.SubviaSubSize.Load());
+    to->InputTrim.Store(from.InputTrim.Load());
+    to->FrontGain.Store(from.FrontGain.Load());
+    to->SurroundGain.Store(from.SurroundGain.Load());
+    to->CenterGain.Store(from.CenterGain.Load());
+    to->SubwooferGain.Store(from.SubwooferGain.Load());
+    to->FrontPresence.Store(from.FrontPresence.Load());
+    to->SurroundPresence.Store(from.SurroundPresence.Load());
+    to->CenterPresence.Store(from.CenterPresence.Load());
+    to->CrossoverSelect.Store(from.CrossoverSelect.Load());
 }

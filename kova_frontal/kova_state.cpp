@@ -8,7 +8,7 @@ void ApplySubviaParameters(SubviaStage& stage, KOVARateClass rateClass, USHORT e
     stage.SetEnable(enable);
     stage.SetLevel(level);
     stage.SetSize(size);
-    stage.sizeChanged.Write(0);
+    stage.sizeChanged.Store(0);
     stage.SelectSize();
 }
 
@@ -19,32 +19,32 @@ void KOVAState::Initialize(KOVARateClass newRateClass, const KOVAParams& params)
     rateClass = newRateClass;
 
     core.Reinitialize(rateClass);
-    core.elevo.SetLevel(params.ElevoLevel.Read());
-    core.elevo.SetEnable(params.ElevoEnable.Read());
-    core.SetMode(static_cast<ULONG>(params.KVHDMode.Read()));
-    core.SetEnable(params.Enable.Read());
-    core.SetHeadphone(params.Headphone.Read());
-    core.SetOutputMode(params.OutputMode.Read());
+    core.elevo.SetLevel(params.ElevoLevel.Load());
+    core.elevo.SetEnable(params.ElevoEnable.Load());
+    core.SetMode(static_cast<ULONG>(params.KVHDMode.Load()));
+    core.SetEnable(params.Enable.Load());
+    core.SetHeadphone(params.Headphone.Load());
+    core.SetOutputMode(params.OutputMode.Load());
 
-    ApplySubviaParameters(subviaFront, rateClass, params.SubviaEnable.Read(), params.SubviaLevel.Read(),
-                          params.SubviaSize.Read());
-    ApplySubviaParameters(subviaSub, rateClass, params.SubviaSubEnable.Read(), params.SubviaSubLevel.Read(),
-                          params.SubviaSubSize.Read());
+    ApplySubviaParameters(subviaFront, rateClass, params.SubviaEnable.Load(), params.SubviaLevel.Load(),
+                          params.SubviaSize.Load());
+    ApplySubviaParameters(subviaSub, rateClass, params.SubviaSubEnable.Load(), params.SubviaSubLevel.Load(),
+                          params.SubviaSubSize.Load());
 
     output.Reinitialize(rateClass);
 
-    const float inputTrim = params.InputTrim.Read();
+    const float inputTrim = params.InputTrim.Load();
     core.SetInputTrim(inputTrim);
     subviaFront.SetTrim(inputTrim);
     subviaSub.SetTrim(inputTrim);
-    output.SetGroupGain(KOVAGroupFront, params.FrontGain.Read());
-    output.SetGroupGain(KOVAGroupSurround, params.SurroundGain.Read());
-    output.SetGroupGain(KOVAGroupCenter, params.CenterGain.Read());
-    output.SetGroupGain(KOVAGroupSubwoofer, params.SubwooferGain.Read());
-    output.SetFrontPresence(params.FrontPresence.Read());
-    output.SetSurroundPresence(params.SurroundPresence.Read());
-    output.SetCenterPresence(params.CenterPresence.Read());
-    output.SetCrossoverSelect(params.CrossoverSelect.Read());
+    output.SetGroupGain(KOVAGroupFront, params.FrontGain.Load());
+    output.SetGroupGain(KOVAGroupSurround, params.SurroundGain.Load());
+    output.SetGroupGain(KOVAGroupCenter, params.CenterGain.Load());
+    output.SetGroupGain(KOVAGroupSubwoofer, params.SubwooferGain.Load());
+    output.SetFrontPresence(params.FrontPresence.Load());
+    output.SetSurroundPresence(params.SurroundPresence.Load());
+    output.SetCenterPresence(params.CenterPresence.Load());
+    output.SetCrossoverSelect(params.CrossoverSelect.Load());
 
     ClearState();
 }

@@ -4,19 +4,21 @@
 
 #include "allocate_zeroed_pool.h"
 #include "interleaved_frames.h"
+#include "kova_parameters.h"
 #include "kova_pool_tags.h"
-#include "sample_conversion.h"
+#include "sample_codec.h"
 
 namespace {
 
-bool IsSupportedBitsPerSample(USHORT bits)
+template <ULONG Count>
+bool IsListed(USHORT value, const USHORT (&list)[Count])
 {
-    return bits == 8 || bits == 16 || bits == 24 || bits == 32;
-}
-
-bool IsSupportedChannelCount(USHORT channels)
-{
-    return channels == 2 || channels == 4 || channels == 6 || channels == 7 || channels == 8;
+    for (USHORT entry : list) {
+        if (entry == value) {
+            return true;
+        }
+    }
+    return false;
 }
 
 LONG BlockLength(ULONG framesLeft)
@@ -76,7 +78,7 @@ NTSTATUS NTAPI KOVAStreamObject::SetFormat(ULONG sampleRate, USHORT bitsPerSampl
                                            ULONG channelMask)
 {
     const KOVAChannelLayout* layout = FindKOVAChannelLayout(channelMask);
-    if (!IsSupportedBitsPerSample(bitsPerSample) || !IsSupportedChannelCount(channels) || layout == NULL ||
+    if (!IsListed(bitsPerSample, kKOVABitsPerSample) || !IsListed(channels, kKOVAChannelCounts) || layout == NULL ||
         layout->gatheredPositions > channels) {
         return STATUS_INVALID_PARAMETER;
     }

@@ -24,7 +24,7 @@ void OutputStage::ClearState()
 void OutputStage::SetGroupGain(ULONG group, float value)
 {
     if (group < kSpeakerGroupCount) {
-        groupGain[group].Write(value);
+        groupGain[group].Store(value);
     }
 }
 
@@ -32,7 +32,7 @@ void OutputStage::SetGroupGain(ULONG group, float value)
 // so the filter sections are only ever touched by the thread that runs them.
 void OutputStage::SelectCrossover()
 {
-    const ULONG select = crossoverSelect.Read();
+    const ULONG select = crossoverSelect.Load();
     if (select >= kCrossoverCount) {
         return;
     }
@@ -78,18 +78,18 @@ void OutputStage::Process(LONG outputMode, SubviaStage& subviaFront, SubviaStage
 
     // 1. With a subwoofer and no Subvia front, the front pair hands its bass
     //    to the subwoofer; Subvia front keeps the front pair's full band.
-    if (subwoofer && subviaFront.enable.Read() == 0) {
+    if (subwoofer && subviaFront.enable.Load() == 0) {
         crossoverHighpass[OutputL].Process(L, L, n);
         crossoverHighpass[OutputR].Process(R, R, n);
     }
     // 2. Front presence.
-    const float front = frontPresence.Read();
+    const float front = frontPresence.Load();
     AddPresence(presence[OutputL], front, L, scratch.T, n);
     AddPresence(presence[OutputR], front, R, scratch.T, n);
     // 3. Bass management of the other outputs.
     if (subwoofer) {
         subviaSub.ProcessSub(LFE, scratch, n);
-        if (subviaSub.enable.Read() == 0) {
+        if (subviaSub.enable.Load() == 0) {
             crossoverLowpass.Process(LFE, LFE, n);
         }
         if (surrounds) {
@@ -102,23 +102,23 @@ void OutputStage::Process(LONG outputMode, SubviaStage& subviaFront, SubviaStage
     }
     // 4, 5. Surround and centre presence.
     if (surrounds) {
-        const float level = surroundPresence.Read();
+        const float level = surroundPresence.Load();
         AddPresence(presence[OutputLs], level, Ls, scratch.T, n);
         AddPresence(presence[OutputRs], level, Rs, scratch.T, n);
     }
     if (centre) {
-        AddPresence(presence[OutputCtr], centerPresence.Read(), Ctr, scratch.T, n);
+        AddPresence(presence[OutputCtr], centerPresence.Load(), Ctr, scratch.T, n);
     }
 }
 
 void OutputStage::ApplySpeakerGroupGains(KOVABlock& block, LONG n)
 {
-    const float front = groupGain[KOVAGroupFront].Read();
-    const float surround = groupGain[KOVAGroupSurround].Read();
+    const float front = groupGain[KOVAGroupFront].Load();
+    const float surround = groupGain[KOVAGroupSurround].Load();
     ApplyGain(block.slot[SlotL], front, n);
     ApplyGain(block.slot[SlotR], front, n);
-    ApplyGain(block.slot[SlotCtr], groupGain[KOVAGroupCenter].Read(), n);
+    ApplyGain(block.slot[SlotCtr], groupGain[KOVAGroupCenter].Load(), n);
     ApplyGain(block.slot[SlotLs], surround, n);
     ApplyGain(block.slot[SlotRs], surround, n);
-    ApplyGain(block.slot[SlotLFE], groupGain[KOVAGroupSubwoofer].Read(), n);
+    ApplyGain(block.slot[SlotLFE], groupGain[KOVAGroupSubwoofer].Load(), n);
 }

@@ -28,11 +28,11 @@ constexpr ULONG kSpeakerGroupCount = 4;
 
 struct OutputStage {
     // Parameters, stored by the manager's setters while blocks run.
-    SharedULong crossoverSelect;
-    SharedFloat frontPresence;
-    SharedFloat surroundPresence;
-    SharedFloat centerPresence;
-    SharedFloat groupGain[kSpeakerGroupCount];  // by KOVASpeakerGroup
+    SharedWord<ULONG> crossoverSelect;
+    SharedWord<float> frontPresence;
+    SharedWord<float> surroundPresence;
+    SharedWord<float> centerPresence;
+    SharedWord<float> groupGain[kSpeakerGroupCount];  // by KOVASpeakerGroup
 
     const CrossoverCoefficients* crossover;
     Biquad crossoverLowpass;                        // on LFE
@@ -44,10 +44,10 @@ struct OutputStage {
     void Reinitialize(KOVARateClass rateClass);
     void ClearState();
 
-    void SetCrossoverSelect(ULONG value) { crossoverSelect.Write(value); }
-    void SetFrontPresence(float value) { frontPresence.Write(value); }
-    void SetSurroundPresence(float value) { surroundPresence.Write(value); }
-    void SetCenterPresence(float value) { centerPresence.Write(value); }
+    void SetCrossoverSelect(ULONG value) { crossoverSelect.Store(value); }
+    void SetFrontPresence(float value) { frontPresence.Store(value); }
+    void SetSurroundPresence(float value) { surroundPresence.Store(value); }
+    void SetCenterPresence(float value) { centerPresence.Store(value); }
     void SetGroupGain(ULONG group, float value);
 
     // Points the crossover sections at the sets CrossoverSelect names; a value

@@ -25,8 +25,8 @@ void SubviaStage::ClearState()
 
 void SubviaStage::SetLevel(float value)
 {
-    if (IsUnitLevel(value)) {
-        level.Write(value);
+    if (IsKOVAUnitLevel(value)) {
+        level.Store(value);
     }
 }
 
@@ -34,8 +34,8 @@ void SubviaStage::SetLevel(float value)
 // the flag is raised after the size is stored, so no change is lost.
 void SubviaStage::SetSize(ULONG value)
 {
-    if (value <= kSubviaSizeMax && value != size.Read()) {
-        size.Write(value);
+    if (value <= kKOVASubviaSizeMaximum && value != size.Load()) {
+        size.Store(value);
         sizeChanged.Exchange(1);
     }
 }
@@ -52,7 +52,7 @@ void SubviaStage::SetTrim(float inputTrim)
 
 void SubviaStage::SelectSize()
 {
-    const ULONG entry = size.Read();
+    const ULONG entry = size.Load();
     for (DelayedOnePole& section : lowpass) {
         section.coefficients = &kSubviaLowpass[entry][rateClass];
     }
@@ -63,9 +63,9 @@ void SubviaStage::SelectSize()
 
 bool SubviaStage::BeginBlock(float* blockLevel)
 {
-    const bool enabled = enable.Read() != 0;
-    *blockLevel = enabled ? level.Read() : 0.0f;
-    if (sizeChanged.Read() != 0 && sizeChanged.Exchange(0) != 0) {
+    const bool enabled = enable.Load() != 0;
+    *blockLevel = enabled ? level.Load() : 0.0f;
+    if (sizeChanged.Load() != 0 && sizeChanged.Exchange(0) != 0) {
         SelectSize();
     }
     return enabled;

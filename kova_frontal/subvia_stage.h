@@ -22,10 +22,10 @@
 struct SubviaStage {
     // Parameters, stored by the manager's setters while blocks run.
     SharedFlag enable;
-    SharedLong sizeChanged;  // raised by SetSize, taken by the next block
+    SharedWord<LONG> sizeChanged;  // raised by SetSize, taken by the next block
     float k;                 // detector factor, from InputTrim at SetFormat
-    SharedULong size;
-    SharedFloat level;
+    SharedWord<ULONG> size;
+    SharedWord<float> level;
 
     DelayedOnePole lowpass[2];
     BandpassSection bandpass[kSubviaBandpassCount];
@@ -40,7 +40,7 @@ struct SubviaStage {
     void Reinitialize(KOVARateClass rateClass);
     void ClearState();
 
-    void SetEnable(USHORT value) { enable.Write(value); }
+    void SetEnable(USHORT value) { enable.Store(value); }
     void SetLevel(float value);   // ignored outside 0 .. 1
     void SetSize(ULONG value);    // ignored above 7
     void SetTrim(float inputTrim);

@@ -22,7 +22,7 @@ void VirtualizerCore::ClearState()
 void VirtualizerCore::SetMode(ULONG value)
 {
     if (value < kSourceLayoutModeCount) {
-        mode.Write(value);
+        mode.Store(value);
     }
 }
 
@@ -31,10 +31,10 @@ void VirtualizerCore::SetMode(ULONG value)
 CoreBlockSettings VirtualizerCore::ReadSettings() const
 {
     CoreBlockSettings settings;
-    settings.mode = mode.Read();
-    settings.outputMode = outputMode.Read();
-    settings.bypassed = bypass.Read() != 0;
-    settings.headphone = headphone.Read() != 0;
+    settings.mode = mode.Load();
+    settings.outputMode = outputMode.Load();
+    settings.bypassed = bypass.Load() != 0;
+    settings.headphone = headphone.Load() != 0;
     settings.layout = &kSourceLayoutModes[settings.mode];
     return settings;
 }

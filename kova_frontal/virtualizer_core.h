@@ -31,8 +31,8 @@ struct CoreBlockSettings {
 
 struct VirtualizerCore {
     // Parameters, stored by the manager's setters while blocks run.
-    SharedULong mode;        // KVHDMode 0 .. 11
-    SharedLong outputMode;   // OutputMode, a bit set
+    SharedWord<ULONG> mode;        // KVHDMode 0 .. 11
+    SharedWord<LONG> outputMode;   // OutputMode, a bit set
     SharedFlag bypass;       // 1 while Enable is 0
     SharedFlag headphone;
     float inputTrim;         // set at SetFormat only
@@ -50,9 +50,9 @@ struct VirtualizerCore {
 
     // A mode above 11 is ignored.
     void SetMode(ULONG value);
-    void SetEnable(USHORT enable) { bypass.Write(enable == 0 ? 1 : 0); }
-    void SetHeadphone(USHORT value) { headphone.Write(value); }
-    void SetOutputMode(LONG value) { outputMode.Write(value); }
+    void SetEnable(USHORT enable) { bypass.Store(enable == 0 ? 1 : 0); }
+    void SetHeadphone(USHORT value) { headphone.Store(value); }
+    void SetOutputMode(LONG value) { outputMode.Store(value); }
     void SetInputTrim(float value) { inputTrim = value; }
 
     CoreBlockSettings ReadSettings() const;

@@ -2,18 +2,13 @@
 // the kernel calls when it loads and unloads an export library.
 
 #include "floating_point_guard.h"
+#include "library_export.h"
 #include "vyohd_interface.h"
 #include "vyohd_manager.h"
 
-#if defined(_WIN32)
-#define VYOHD_EXPORT __declspec(dllexport)
-#else
-#define VYOHD_EXPORT __attribute__((visibility("default")))
-#endif
-
 extern "C" {
 
-VYOHD_EXPORT VYOHDManager* NTAPI CreateVYOHDManager3(VOID)
+KERNEL_LIBRARY_EXPORT VYOHDManager* NTAPI CreateVYOHDManager3(VOID)
 {
     FloatingPointGuard floatingPoint;
     if (!NT_SUCCESS(floatingPoint.Status())) {
@@ -23,23 +18,23 @@ VYOHD_EXPORT VYOHDManager* NTAPI CreateVYOHDManager3(VOID)
 }
 
 // The older names create the same manager.
-VYOHD_EXPORT VYOHDManager* NTAPI CreateVYOHDManager2(VOID)
+KERNEL_LIBRARY_EXPORT VYOHDManager* NTAPI CreateVYOHDManager2(VOID)
 {
     return CreateVYOHDManager3();
 }
 
-VYOHD_EXPORT VYOHDManager* NTAPI CreateVYOHDManager(VOID)
+KERNEL_LIBRARY_EXPORT VYOHDManager* NTAPI CreateVYOHDManager(VOID)
 {
     return CreateVYOHDManager3();
 }
 
-VYOHD_EXPORT NTSTATUS NTAPI DllInitialize(PUNICODE_STRING RegistryPath)
+KERNEL_LIBRARY_EXPORT NTSTATUS NTAPI DllInitialize(PUNICODE_STRING RegistryPath)
 {
     UNREFERENCED_PARAMETER(RegistryPath);
     return STATUS_SUCCESS;
 }
 
-VYOHD_EXPORT NTSTATUS NTAPI DllUnload(VOID)
+KERNEL_LIBRARY_EXPORT NTSTATUS NTAPI DllUnload(VOID)
 {
     return STATUS_SUCCESS;
 }

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "interleaved_frames.h"
-#include "sample_conversion.h"
+#include "sample_codec.h"
 
 namespace {
 

@@ -36,8 +36,8 @@ TEST(KOVAManager, a_new_manager_holds_the_defaults)
         EXPECT_EQ(m.GetSpeakerGroupGain(group, &gain), STATUS_SUCCESS);
         EXPECT_EQ(gain, 1.0f) << "group " << group;
     }
-    EXPECT_EQ(m.Params().InputTrim.Read(), 1.0f);
-    EXPECT_EQ(m.Params().SurroundPresence.Read(), 0.0f);
+    EXPECT_EQ(m.Params().InputTrim.Load(), 1.0f);
+    EXPECT_EQ(m.Params().SurroundPresence.Load(), 0.0f);
 }
 
 // Every setter with values at and just past its bounds: a refused value
@@ -140,23 +140,23 @@ TEST(KOVAManager, parameter_changes_reach_existing_streams_and_later_formats)
 
     for (KOVAStreamObject* stream : {first, second, unformatted}) {
         const KOVAState& s = stream->State();
-        EXPECT_EQ(s.core.mode.Read(), 6u);
-        EXPECT_EQ(s.core.outputMode.Read(), 5);
-        EXPECT_EQ(s.core.bypass.Read(), 1);
-        EXPECT_EQ(s.core.headphone.Read(), 1);
-        EXPECT_EQ(s.core.elevo.enable.Read(), 0);
-        EXPECT_EQ(s.core.elevo.level.Read(), 0.25f);
-        EXPECT_EQ(s.subviaFront.enable.Read(), 0);
-        EXPECT_EQ(s.subviaFront.level.Read(), 0.125f);
-        EXPECT_EQ(s.subviaFront.size.Read(), 5u);
-        EXPECT_EQ(s.subviaSub.enable.Read(), 0);
-        EXPECT_EQ(s.subviaSub.level.Read(), 0.75f);
-        EXPECT_EQ(s.subviaSub.size.Read(), 3u);
-        EXPECT_EQ(s.output.crossoverSelect.Read(), 2u);
-        EXPECT_EQ(s.output.groupGain[KOVAGroupCenter].Read(), 0.5f);
-        EXPECT_EQ(s.output.groupGain[KOVAGroupSubwoofer].Read(), 0.0f);
-        EXPECT_EQ(s.output.frontPresence.Read(), 2.0f);
-        EXPECT_EQ(s.output.centerPresence.Read(), 3.0f);
+        EXPECT_EQ(s.core.mode.Load(), 6u);
+        EXPECT_EQ(s.core.outputMode.Load(), 5);
+        EXPECT_EQ(s.core.bypass.Load(), 1);
+        EXPECT_EQ(s.core.headphone.Load(), 1);
+        EXPECT_EQ(s.core.elevo.enable.Load(), 0);
+        EXPECT_EQ(s.core.elevo.level.Load(), 0.25f);
+        EXPECT_EQ(s.subviaFront.enable.Load(), 0);
+        EXPECT_EQ(s.subviaFront.level.Load(), 0.125f);
+        EXPECT_EQ(s.subviaFront.size.Load(), 5u);
+        EXPECT_EQ(s.subviaSub.enable.Load(), 0);
+        EXPECT_EQ(s.subviaSub.level.Load(), 0.75f);
+        EXPECT_EQ(s.subviaSub.size.Load(), 3u);
+        EXPECT_EQ(s.output.crossoverSelect.Load(), 2u);
+        EXPECT_EQ(s.output.groupGain[KOVAGroupCenter].Load(), 0.5f);
+        EXPECT_EQ(s.output.groupGain[KOVAGroupSubwoofer].Load(), 0.0f);
+        EXPECT_EQ(s.output.frontPresence.Load(), 2.0f);
+        EXPECT_EQ(s.output.centerPresence.Load(), 3.0f);
     }
 }
 
@@ -168,10 +168,10 @@ TEST(KOVAManager, a_refused_value_reaches_no_stream)
     EXPECT_EQ(engine.manager->SetKVHDMode(12), STATUS_INVALID_PARAMETER);
     EXPECT_EQ(engine.manager->SetSubviaSize(9), STATUS_INVALID_PARAMETER);
     EXPECT_EQ(engine.manager->SetElevoLevel(1.5f), STATUS_INVALID_PARAMETER);
-    EXPECT_EQ(stream->State().core.mode.Read(), 8u);
-    EXPECT_EQ(stream->State().subviaFront.size.Read(), 1u);
-    EXPECT_EQ(stream->State().subviaFront.sizeChanged.Read(), 0);
-    EXPECT_EQ(stream->State().core.elevo.level.Read(), 0.5f);
+    EXPECT_EQ(stream->State().core.mode.Load(), 8u);
+    EXPECT_EQ(stream->State().subviaFront.size.Load(), 1u);
+    EXPECT_EQ(stream->State().subviaFront.sizeChanged.Load(), 0);
+    EXPECT_EQ(stream->State().core.elevo.level.Load(), 0.5f);
 }
 
 TEST(KOVAManager, settings_persistence_and_property_requests_are_not_yet_provided)
@@ -200,7 +200,7 @@ TEST(KOVAManager, pool_exhaustion_gives_null_and_leaks_nothing)
         ASSERT_NE(engine.AddFormattedStream(48000, 16, 2, 0x3), nullptr);
         // The failed creation left nothing in the list: a broadcast walks one stream.
         EXPECT_EQ(engine.manager->SetKVHDMode(3), STATUS_SUCCESS);
-        EXPECT_EQ(engine.streams[0]->State().core.mode.Read(), 3u);
+        EXPECT_EQ(engine.streams[0]->State().core.mode.Load(), 3u);
     }
     EXPECT_EQ(sim::pool::Usage(kKOVAManagerTag).liveBlocks, managers);
     EXPECT_EQ(sim::pool::Usage(kKOVAStreamTag).liveBlocks, streams);
@@ -214,7 +214,7 @@ TEST(KOVAManager, a_released_stream_leaves_the_list_and_the_others_still_follow)
     ASSERT_TRUE(leaving && staying);
     leaving->Release();
     EXPECT_EQ(engine.manager->SetHeadphone(1), STATUS_SUCCESS);
-    EXPECT_EQ(staying->State().core.headphone.Read(), 1);
+    EXPECT_EQ(staying->State().core.headphone.Load(), 1);
 }
 
 }  // namespace

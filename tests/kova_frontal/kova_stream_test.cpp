@@ -241,7 +241,7 @@ TEST(KOVAStream, reset_state_clears_the_history_but_keeps_the_parameters)
     EXPECT_EQ(s.subviaFront.bandpass[2].s1, 0.0f);
     EXPECT_EQ(s.output.presence[OutputL].s0, 0.0f);
     EXPECT_EQ(s.output.crossoverLowpass.coefficients, &kCrossoverCoefficients[KOVARate48000].lowpass[2]);
-    EXPECT_EQ(s.core.mode.Read(), 8u);
+    EXPECT_EQ(s.core.mode.Load(), 8u);
 }
 
 // Integer-scaled floats: a 16-bit value of 1000 is 1000.0. The bypassed

@@ -44,7 +44,7 @@ TEST(OutputStage, crossover_select_picks_the_pair_of_its_frequency)
     EXPECT_EQ(stage.crossoverLowpass.coefficients->c[1], 1.96298003f);  // fc 200 Hz
     stage.SetCrossoverSelect(7);  // stored, but the selection stays
     stage.SelectCrossover();
-    EXPECT_EQ(stage.crossoverSelect.Read(), 7u);
+    EXPECT_EQ(stage.crossoverSelect.Load(), 7u);
     EXPECT_EQ(stage.crossoverLowpass.coefficients, &kCrossoverCoefficients[KOVARate48000].lowpass[3]);
 }
 
@@ -106,9 +106,9 @@ TEST(OutputStage, bypass_applies_only_the_speaker_group_gains)
 {
     for (float frontGain : {1.0f, 0.5f}) {
         KOVAState state = FormattedState(KOVARate48000, [](KOVAParams& p) {
-            p.Enable.Write(0);
-            p.KVHDMode.Write(6);
-            p.OutputMode.Write(0);
+            p.Enable.Store(0);
+            p.KVHDMode.Store(6);
+            p.OutputMode.Store(0);
         });
         state.output.SetGroupGain(KOVAGroupFront, frontGain);
         KOVABlock block;
@@ -135,7 +135,7 @@ TEST(OutputStage, bypass_applies_only_the_speaker_group_gains)
 TEST(OutputStage, subwoofer_gain_0_silences_the_lfe_output)
 {
     for (LONG outputMode : {1, 3, 5, 7}) {
-        KOVAState state = FormattedState(KOVARate48000, [](KOVAParams& p) { p.KVHDMode.Write(6); });
+        KOVAState state = FormattedState(KOVARate48000, [](KOVAParams& p) { p.KVHDMode.Store(6); });
         state.core.SetOutputMode(outputMode);
         state.output.SetGroupGain(KOVAGroupSubwoofer, 0.0f);
         for (int b = 0; b < 10; ++b) {

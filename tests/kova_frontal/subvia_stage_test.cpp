@@ -19,7 +19,7 @@ SubviaStage FrontStage(ULONG size, float level, USHORT enable = 1)
     stage.SetLevel(level);
     stage.SetSize(size);
     stage.SelectSize();
-    stage.sizeChanged.Write(0);
+    stage.sizeChanged.Store(0);
     stage.SetTrim(1.0f);
     return stage;
 }
@@ -114,14 +114,14 @@ TEST(SubviaStage, a_size_change_takes_effect_at_the_next_block_without_clearing)
     AddedBass(stage, 60.0f, 0.05f);
     const float state = stage.lowpass[0].s;
     stage.SetSize(4);
-    EXPECT_EQ(stage.sizeChanged.Read(), 1);
+    EXPECT_EQ(stage.sizeChanged.Load(), 1);
     EXPECT_EQ(stage.lowpass[0].coefficients, &kSubviaLowpass[1][KOVARate48000]);
     stage.SetSize(9);
-    EXPECT_EQ(stage.size.Read(), 4u);
+    EXPECT_EQ(stage.size.Load(), 4u);
     KOVAScratch scratch{};
     float L[1] = {0.0f}, R[1] = {0.0f};
     stage.ProcessFront(L, R, scratch, 0);
-    EXPECT_EQ(stage.sizeChanged.Read(), 0);
+    EXPECT_EQ(stage.sizeChanged.Load(), 0);
     EXPECT_EQ(stage.lowpass[1].coefficients, &kSubviaLowpass[4][KOVARate48000]);
     EXPECT_EQ(stage.bandpass[2].coefficients, &kSubviaBandpass[KOVARate48000][4][2]);
     EXPECT_EQ(stage.lowpass[0].s, state);
@@ -161,7 +161,7 @@ TEST(SubviaStage, the_envelope_settles_on_the_peak_of_the_bass_band)
 TEST(SubviaStage, the_sub_instance_runs_only_with_a_subwoofer_output)
 {
     auto lfeEnergy = [](LONG outputMode) {
-        KOVAState state = FormattedState(KOVARate48000, [](KOVAParams& p) { p.KVHDMode.Write(6); });
+        KOVAState state = FormattedState(KOVARate48000, [](KOVAParams& p) { p.KVHDMode.Store(6); });
         state.core.SetOutputMode(outputMode);
         float energy = 0.0f;
         for (int b = 0; b < 100; ++b) {

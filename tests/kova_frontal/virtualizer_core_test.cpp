@@ -250,7 +250,7 @@ TEST(VirtualizerCore, a_mode_above_11_is_ignored_by_the_stream)
 {
     KOVAState state = CoreState(5, 0);
     state.core.SetMode(12);
-    EXPECT_EQ(state.core.mode.Read(), 5u);
+    EXPECT_EQ(state.core.mode.Load(), 5u);
     EXPECT_EQ(state.core.ReadSettings().layout, &kSourceLayoutModes[5]);
 }
 

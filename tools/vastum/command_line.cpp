@@ -102,7 +102,7 @@ CLI::App* AddProcessCommand(CLI::App& app, ProcessOptions& options)
         process->add_option("--mask", options.mask, "Channel mask for input that has none (stereo: 0x3)")
             ->type_name("HEX");
     options.seedOption =
-        process->add_option("--seed", options.seed, "Seeds the engines' dither (default " + defaultSeed + ")")
+        process->add_option("--seed", options.seed, "Seeds the VYO HD dither (default " + defaultSeed + ")")
             ->type_name("N");
     options.rawOption =
         process->add_option("--raw", options.raw, "IN and OUT are headerless little-endian PCM of this format")

@@ -3,18 +3,8 @@
 // tags and the speaker position bits of a channel mask.
 #pragma once
 
+#include <guiddef.h>
 #include <minwindef.h>
-#include <stdint.h>
-
-#ifndef GUID_DEFINED
-#define GUID_DEFINED
-typedef struct _GUID {
-    uint32_t Data1;
-    uint16_t Data2;
-    uint16_t Data3;
-    uint8_t Data4[8];
-} GUID;
-#endif
 
 #define WAVE_FORMAT_PCM        0x0001
 #define WAVE_FORMAT_IEEE_FLOAT 0x0003

@@ -149,7 +149,7 @@ TEST_F(ProcessCommand, engine_gets_the_format_mask_and_settings)
         WriteFileBytes(folder / "in.wav", HandMadeWave(TestAudio(32000, 16, c.channels, 10, c.fileMask)));
         ProcessRequest request = Request("in.wav", "out.wav", &kProbeEngine);
         request.channelMask = c.optionMask;
-        request.settings = {{&kProbeParameters[0], 0.5}, {&kProbeParameters[0], 2.0}};
+        request.settings = {{&kProbeParameters[0], 0.5, "Level=0.5"}, {&kProbeParameters[0], 2.0, "Level=2"}};
         RunProcess(request);
 
         EXPECT_EQ(probe.format.sampleRate, 32000u);

@@ -3,9 +3,7 @@
 // folder exactly as it was.
 #include <gtest/gtest.h>
 #include <sndfile.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <set>
 #include <sstream>
 #include <string>
@@ -16,48 +14,9 @@
 #include "audio_fixtures.h"
 #include "demo/demo_programme.h"
 #include "temporary_folder.h"
+#include "vastum_program.h"
 
 namespace {
-
-struct ProgramRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-std::string Quoted(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-std::string ReadText(const std::string& path)
-{
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(path);
-    return {bytes.begin(), bytes.end()};
-}
-
-class VastumProgram : public ::testing::Test {
-protected:
-    // Runs `vastum ARGS` in the test's folder; standard output and error are
-    // captured outside it, so the folder shows only what the program made.
-    ProgramRun Run(const std::vector<std::string>& args, const std::string& standardInput = "/dev/null")
-    {
-        std::string command = "cd " + Quoted(folder / "") + " && " + Quoted(VASTUM_PROGRAM);
-        for (const std::string& arg : args) {
-            command += " " + Quoted(arg);
-        }
-        command += " <" + Quoted(standardInput) + " >" + Quoted(captures / "out") + " 2>" + Quoted(captures / "err");
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(captures / "out"), ReadText(captures / "err")};
-    }
-
-    TemporaryFolder folder;
-    TemporaryFolder captures;
-};
 
 std::vector<std::uint8_t> LibsndfileWave(int format, int channels)
 {
@@ -85,6 +44,8 @@ TEST_F(VastumProgram, bad_input_gets_one_line_a_nonzero_exit_and_no_output)
     damagedMp3.resize(2000, 0x00);
     WriteFileBytes(folder / "damaged.mp3", damagedMp3);
     WriteFileBytes(folder / "quad.wav", HandMadeWave(TestAudio(48000, 16, 4, 10, 0x33)));
+    WriteFileBytes(folder / "mono.wav", HandMadeWave(TestAudio(48000, 16, 1, 10)));
+    WriteFileBytes(folder / "wide.wav", HandMadeWave(TestAudio(48000, 16, 8, 10, 0x63F)));
     WriteFileBytes(folder / "odd.raw", std::vector<std::uint8_t>(5));
     std::filesystem::create_directory(folder / "folder");
     const std::set<std::string> fixtures = folder.Entries();
@@ -108,6 +69,26 @@ TEST_F(VastumProgram, bad_input_gets_one_line_a_nonzero_exit_and_no_output)
         {{"process", "--engine", "nonesuch", "quad.wav", "out.wav"}, 2, "unknown engine 'nonesuch' (engines: none"},
         // --set takes one value, so out.wav stays OUT.
         {{"process", "--set", "Width=1", "out.wav"}, 2, "--set Width=1: engine none has no parameter Width"},
+        // Engine parameters: the range comes with every refusal.
+        {{"process", "--engine", "vyohd", "--set", "QELWidth=1.5", "quad.wav", "out.wav"}, 2,
+         "--set QELWidth=1.5: QELWidth must be 0..1"},
+        {{"process", "--engine", "vyohd", "--set", "QELMode=2.5", "quad.wav", "out.wav"}, 2,
+         "--set QELMode=2.5: QELMode takes a whole number (0..3)"},
+        {{"process", "--engine", "vyohd", "--set", "Width=1", "quad.wav", "out.wav"}, 2,
+         "--set Width=1: engine vyohd has no parameter Width"},
+        {{"process", "--engine", "kova", "--set", "KVHDMode=12", "quad.wav", "out.wav"}, 2,
+         "--set KVHDMode=12: KVHDMode must be 0..11"},
+        {{"process", "--engine", "kova", "--set", "Headphone=yes", "quad.wav", "out.wav"}, 2,
+         "--set Headphone=yes: 'yes' is not a number"},
+        {{"process", "--engine", "kova", "--set", "FrontPresence=2", "quad.wav", "out.wav"}, 1,
+         "--set FrontPresence=2: engine kova cannot set FrontPresence yet"},
+        // Formats KOVA does not take: the message lists those it does.
+        {{"process", "--engine", "kova", "mono.wav", "out.wav"}, 1,
+         "engine kova refused 48000 Hz, 16-bit, 1 channel, channel mask none (STATUS_INVALID_PARAMETER); it takes "
+         "2, 4, 6, 7 or 8 channels, channel mask 0x3, 0x33, 0x3F, 0x60F or 0x13F naming no more speakers than "
+         "channels (--mask for input without one), 8, 16, 24 or 32 bits per sample"},
+        {{"process", "--engine", "kova", "wide.wav", "out.wav"}, 1,
+         "engine kova refused 48000 Hz, 16-bit, 8 channels, channel mask 0x63F (STATUS_INVALID_PARAMETER); it takes"},
         {{"process", "--mask", "0x3F", "quad.wav", "out.wav"}, 2,
          "--mask 0x3F conflicts with the input's own channel mask 0x33"},
         {{"process", "--mask", "speakers", "quad.wav", "out.wav"}, 2, "--mask 'speakers' is not a 32-bit hexadecimal"},

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "audio/audio.h"
@@ -16,12 +18,16 @@ namespace vastum {
 enum class ParameterKind {
     Boolean,  // 0 or 1
     Integer,  // whole numbers from minimum to maximum
-    Real,     // any number from minimum to maximum
+    Real,     // a single-precision number from minimum to maximum
 };
 
+// The range of a Real parameter that takes any single-precision value.
+inline constexpr double kAnySingle = std::numeric_limits<float>::max();
+
 // One value that --set may change. The range is what the engine's setter
-// accepts; the command line refuses anything outside it before the engine
-// sees it.
+// accepts, taken from the engine's own parameter header; the command line
+// refuses anything outside it before the engine sees it, and the engine
+// still has the last word when the value reaches it.
 struct EngineParameter {
     std::string_view name;  // the engine's own name for it, e.g. "QELWidth"
     ParameterKind kind;
@@ -32,10 +38,12 @@ struct EngineParameter {
 };
 
 // A --set NAME=VALUE resolved against an engine's parameter list. Every
-// Boolean and Integer value is whole and every value is within range.
+// Boolean and Integer value is whole, every Real value is a single-precision
+// one, and every value is within range.
 struct ParameterSetting {
     const EngineParameter* parameter;
     double value;
+    std::string assignment;  // as typed, for messages
 };
 
 // One stream of an engine, processing interleaved PCM in place as the filter

@@ -22,24 +22,35 @@ const EngineParameter* FindParameter(const Engine& engine, std::string_view name
     return nullptr;
 }
 
-// Shortest text that reads back as the same double: 0.8, not 0.80000000000000004.
-std::string FormatNumber(double value)
+// Shortest text that reads back as the same value: 0.8, not
+// 0.80000000000000004; Real values as the single-precision numbers they are
+// (0.4, not 0.4000000059604645).
+std::string FormatNumber(double value, ParameterKind kind)
 {
     char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
+    const auto result = kind == ParameterKind::Real
+        ? std::to_chars(text, text + sizeof text, static_cast<float>(value))
+        : std::to_chars(text, text + sizeof text, value);
     return std::string(text, result.ptr);
 }
 
-std::string DescribeRange(const EngineParameter& parameter)
+bool IsUnbounded(const EngineParameter& parameter)
 {
-    if (parameter.kind == ParameterKind::Boolean) {
-        return "0 or 1";
+    return parameter.minimum == -kAnySingle && parameter.maximum == kAnySingle;
+}
+
+std::string Refusal(const std::string& assignment, const EngineParameter& parameter)
+{
+    if (IsUnbounded(parameter)) {
+        return "--set " + assignment + ": " + std::string(parameter.name) + " takes any single-precision number";
     }
-    return FormatNumber(parameter.minimum) + ".." + FormatNumber(parameter.maximum);
+    return "--set " + assignment + ": " + std::string(parameter.name) + " must be " + DescribeRange(parameter);
 }
 
 // The whole text must be one finite number; for Boolean and Integer
-// parameters also a whole one.
+// parameters also a whole one. A Real value is checked as the
+// single-precision number the engine receives, so the tool and the engine's
+// setter judge the same value.
 double ParseValue(const EngineParameter& parameter, std::string_view text, const std::string& assignment)
 {
     double value = 0.0;
@@ -51,14 +62,33 @@ double ParseValue(const EngineParameter& parameter, std::string_view text, const
         throw UsageError("--set " + assignment + ": " + std::string(parameter.name) + " takes a whole number (" +
                          DescribeRange(parameter) + ")");
     }
+    if (parameter.kind == ParameterKind::Real) {
+        // Halfway between the largest float and 2^128 and beyond, a value
+        // rounds to infinity; below that it rounds to a finite float.
+        constexpr double kRoundsToInfinity = kAnySingle + 0x1p103;
+        if (std::fabs(value) >= kRoundsToInfinity) {
+            throw UsageError(Refusal(assignment, parameter));
+        }
+        value = static_cast<float>(value);
+    }
     if (!(value >= parameter.minimum && value <= parameter.maximum)) {
-        throw UsageError("--set " + assignment + ": " + std::string(parameter.name) + " must be " +
-                         DescribeRange(parameter));
+        throw UsageError(Refusal(assignment, parameter));
     }
     return value;
 }
 
 }  // namespace
+
+std::string DescribeRange(const EngineParameter& parameter)
+{
+    if (parameter.kind == ParameterKind::Boolean) {
+        return "0 or 1";
+    }
+    if (IsUnbounded(parameter)) {
+        return "any";
+    }
+    return FormatNumber(parameter.minimum, parameter.kind) + ".." + FormatNumber(parameter.maximum, parameter.kind);
+}
 
 std::vector<ParameterSetting> ParseParameterSettings(const Engine& engine, std::span<const std::string> assignments)
 {
@@ -75,7 +105,7 @@ std::vector<ParameterSetting> ParseParameterSettings(const Engine& engine, std::
                              std::string(name));
         }
         const double value = ParseValue(*parameter, std::string_view(assignment).substr(equals + 1), assignment);
-        settings.push_back({parameter, value});
+        settings.push_back({parameter, value, assignment});
     }
     return settings;
 }
@@ -90,7 +120,7 @@ std::string DescribeParameters(const Engine& engine)
     std::array<std::size_t, 3> widths{};
     for (const EngineParameter& parameter : engine.parameters) {
         rows.push_back({std::string(parameter.name), DescribeRange(parameter),
-                        "default " + FormatNumber(parameter.defaultValue)});
+                        "default " + FormatNumber(parameter.defaultValue, parameter.kind)});
         for (std::size_t column = 0; column < widths.size(); ++column) {
             widths[column] = std::max(widths[column], rows.back()[column].size());
         }

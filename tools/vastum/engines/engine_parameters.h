@@ -15,6 +15,9 @@ namespace vastum {
 // of the parameter's kind or not within its range.
 std::vector<ParameterSetting> ParseParameterSettings(const Engine& engine, std::span<const std::string> assignments);
 
+// "0 or 1", "0..2", "any": the values a parameter takes.
+std::string DescribeRange(const EngineParameter& parameter);
+
 // One line per parameter: name, range, default, description.
 std::string DescribeParameters(const Engine& engine);
 

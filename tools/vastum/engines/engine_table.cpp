@@ -4,12 +4,16 @@ namespace vastum {
 
 // Each engine is defined in its own file, engines/<name>_engine.cpp.
 extern const Engine kNoneEngine;
+extern const Engine kVyohdEngine;
+extern const Engine kKovaEngine;
 
 namespace {
 
 // One row per engine; the first is the default.
 constexpr const Engine* kEngines[] = {
     &kNoneEngine,
+    &kVyohdEngine,
+    &kKovaEngine,
 };
 
 }  // namespace

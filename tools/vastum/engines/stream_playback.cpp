@@ -2,35 +2,9 @@
 
 #include <algorithm>
 
-#include <wdm.h>
-
-#include "command_error.h"
-#include "sim/status.h"
+#include "engines/saved_floating_point_state.h"
 
 namespace vastum {
-
-namespace {
-
-// Restores the saved state when the buffer's processing ends, also when the
-// engine throws.
-class SavedFloatingPointState {
-public:
-    SavedFloatingPointState()
-    {
-        const NTSTATUS status = KeSaveFloatingPointState(&save_);
-        if (!NT_SUCCESS(status)) {
-            throw CommandError("cannot save the floating-point state (" + sim::StatusName(status) + ")");
-        }
-    }
-    ~SavedFloatingPointState() { KeRestoreFloatingPointState(&save_); }
-    SavedFloatingPointState(const SavedFloatingPointState&) = delete;
-    SavedFloatingPointState& operator=(const SavedFloatingPointState&) = delete;
-
-private:
-    KFLOATING_SAVE save_{};
-};
-
-}  // namespace
 
 void PlayThroughStream(StreamProcessor& stream, Audio& audio, std::size_t bufferFrames)
 {

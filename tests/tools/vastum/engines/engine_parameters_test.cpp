@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "command_error.h"
@@ -18,6 +19,8 @@ constexpr EngineParameter kParameters[] = {
     {"Enable", ParameterKind::Boolean, 0, 1, 1, "switches processing"},
     {"Mode", ParameterKind::Integer, 0, 3, 2, "processing path"},
     {"Width", ParameterKind::Real, 0, 1, 0.8, "stereo width"},
+    {"Depth", ParameterKind::Real, 0, 2, 0.4f, "a single-precision default"},
+    {"Gain", ParameterKind::Real, -vastum::kAnySingle, vastum::kAnySingle, 1, "any gain"},
 };
 const Engine kFixtureEngine = {"fixture", "an engine with one parameter of each kind", kParameters, nullptr};
 
@@ -28,14 +31,23 @@ std::vector<vastum::ParameterSetting> Parse(std::vector<std::string> assignments
 
 TEST(EngineParameters, settings_resolve_in_the_order_given)
 {
-    const auto settings = Parse({"Width=0.25", "Enable=0", "Mode=3", "Width=1", "Width=-0", "Mode=0e0"});
-    ASSERT_EQ(settings.size(), 6u);
-    const std::pair<const char*, double> expected[] = {{"Width", 0.25}, {"Enable", 0}, {"Mode", 3},
-                                                       {"Width", 1.0},  {"Width", 0},  {"Mode", 0}};
+    // 3.40282356e38 lies above the largest float but rounds to it;
+    // 3.40282357e38 lies beyond the midpoint to 2^128 and rounds to infinity.
+    constexpr double kLargestSingle = std::numeric_limits<float>::max();
+    const auto settings = Parse({"Width=0.25", "Enable=0", "Mode=3", "Width=1", "Width=-0", "Mode=0e0", "Width=0.1",
+                                 "Width=1.00000001", "Gain=-1e30", "Gain=3.40282356e38"});
+    ASSERT_EQ(settings.size(), 10u);
+    // Real values are the single-precision numbers the engine receives:
+    // 1.00000001 is 1.0f, so a setter that takes 0..1 takes it.
+    const std::pair<const char*, double> expected[] = {
+        {"Width", 0.25}, {"Enable", 0}, {"Mode", 3},           {"Width", 1.0}, {"Width", 0},
+        {"Mode", 0},     {"Width", 0.1f}, {"Width", 1.0}, {"Gain", -1e30f}, {"Gain", kLargestSingle},
+    };
     for (std::size_t i = 0; i < settings.size(); ++i) {
         EXPECT_EQ(settings[i].parameter->name, expected[i].first);
-        EXPECT_EQ(settings[i].value, expected[i].second);
+        EXPECT_EQ(settings[i].value, expected[i].second) << settings[i].assignment;
     }
+    EXPECT_EQ(settings[7].assignment, "Width=1.00000001");
 }
 
 TEST(EngineParameters, bad_assignments_are_refused_naming_the_problem)
@@ -45,7 +57,7 @@ TEST(EngineParameters, bad_assignments_are_refused_naming_the_problem)
         const char* message;
     };
     const BadCase cases[] = {
-        {"Depth=1", "--set Depth=1: engine fixture has no parameter Depth"},
+        {"Height=1", "--set Height=1: engine fixture has no parameter Height"},
         {"width=0.5", "--set width=0.5: engine fixture has no parameter width"},
         {"Width", "--set Width: expected NAME=VALUE"},
         {"=1", "--set =1: expected NAME=VALUE"},
@@ -56,6 +68,9 @@ TEST(EngineParameters, bad_assignments_are_refused_naming_the_problem)
         {"Width=inf", "--set Width=inf: 'inf' is not a number"},
         {"Width=1.01", "--set Width=1.01: Width must be 0..1"},
         {"Width=-0.1", "--set Width=-0.1: Width must be 0..1"},
+        {"Width=1.0000001", "--set Width=1.0000001: Width must be 0..1"},  // 1.00000012f
+        {"Gain=1e39", "--set Gain=1e39: Gain takes any single-precision number"},
+        {"Gain=-3.40282357e38", "--set Gain=-3.40282357e38: Gain takes any single-precision number"},
         {"Mode=4", "--set Mode=4: Mode must be 0..3"},
         {"Mode=1.5", "--set Mode=1.5: Mode takes a whole number (0..3)"},
         {"Enable=2", "--set Enable=2: Enable must be 0 or 1"},
@@ -78,7 +93,9 @@ TEST(EngineParameters, help_lists_every_parameter_with_range_and_default)
               "Parameters of engine fixture (--set NAME=VALUE):\n"
               "  Enable  0 or 1  default 1    switches processing\n"
               "  Mode    0..3    default 2    processing path\n"
-              "  Width   0..1    default 0.8  stereo width");
+              "  Width   0..1    default 0.8  stereo width\n"
+              "  Depth   0..2    default 0.4  a single-precision default\n"
+              "  Gain    any     default 1    any gain");
     EXPECT_EQ(vastum::DescribeParameters(*vastum::FindEngine("none")), "Engine none has no parameters.");
 }
 

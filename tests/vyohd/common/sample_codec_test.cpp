@@ -1,3 +1,4 @@
+// The PCM conversions both engines use.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,8 +9,6 @@
 #include "sample_codec.h"
 
 namespace {
-
-using namespace vyohd;
 
 template <typename Codec>
 std::int64_t Encode(float x)
@@ -53,8 +52,10 @@ TEST(SampleCodec, integers_to_floats)
     EXPECT_EQ(Decode<Pcm24>(0xAB800000), -1.0f);
     EXPECT_EQ(Decode<Pcm24>(0x00FFFFFF), -1.0f / 8388608.0f);
     EXPECT_EQ(Decode<Pcm24>(0xFF7FFFFF), 8388607.0f / 8388608.0f);
+    EXPECT_EQ(Decode<Pcm24>(0x00000001), 1.0f / 8388608.0f);
     EXPECT_EQ(Decode<Pcm32>(0x80000000), -1.0f);
     EXPECT_EQ(Decode<Pcm32>(0xC0000000), -0.5f);
+    EXPECT_EQ(Decode<Pcm32>(0x7FFFFFFF), 1.0f);  // 2147483647 / 2^31 rounds to 1.0f
 }
 
 TEST(SampleCodec, floats_to_integers_truncate_and_clamp)
@@ -65,6 +66,7 @@ TEST(SampleCodec, floats_to_integers_truncate_and_clamp)
         std::int64_t expected;
     };
     const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float infinity = std::numeric_limits<float>::infinity();
     const Case cases[] = {
         {"8-bit +1.0", Encode<Pcm8>(1.0f), 255},
         {"8-bit -1.0 gives 1, not 0", Encode<Pcm8>(-1.0f), 1},
@@ -73,15 +75,20 @@ TEST(SampleCodec, floats_to_integers_truncate_and_clamp)
         {"8-bit truncates", Encode<Pcm8>(0.5f), 191},  // 63.5 + 128
         {"16-bit +1.0", Encode<Pcm16>(1.0f), 32767},
         {"16-bit -1.0", Encode<Pcm16>(-1.0f), -32767},
+        {"16-bit above full scale", Encode<Pcm16>(3.0f), 32767},
+        {"16-bit negative half truncates toward zero", Encode<Pcm16>(-0.5f), -16383},
         {"16-bit truncates toward zero", Encode<Pcm16>(-1.9f / 32767.0f), -1},
         {"24-bit above full scale", Encode<Pcm24>(1.5f), 8388607},
         {"24-bit below full scale", Encode<Pcm24>(-1.5f), -8388607},
+        {"24-bit -1.0", Encode<Pcm24>(-1.0f), -8388607},
         {"24-bit negative half", Encode<Pcm24>(-0.5f), -4194303},
         {"32-bit +1.0 does not overflow", Encode<Pcm32>(1.0f), 2147483647},
         {"32-bit -1.0", Encode<Pcm32>(-1.0f), -2147483647},
         {"32-bit above full scale", Encode<Pcm32>(7.0f), 2147483647},
+        {"32-bit infinity", Encode<Pcm32>(infinity), 2147483647},
         {"32-bit largest float below 1", Encode<Pcm32>(std::nextafter(1.0f, 0.0f)), 2147483519},
         {"a NaN leaves as silence", Encode<Pcm16>(nan), 0},
+        {"an 8-bit NaN leaves as silence", Encode<Pcm8>(nan), 128},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.got, c.expected) << c.what;

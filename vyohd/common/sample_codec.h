@@ -1,14 +1,13 @@
-// Conversions between interleaved PCM samples and the engine's normalized
-// floats (full scale +-1.0), one codec per sample width. Samples are
-// little-endian at any byte address; 8-bit samples are unsigned with 128 as
-// zero, the others signed (24-bit packed in three bytes).
+// Conversions between interleaved PCM samples and the engines' normalized
+// floats (full scale +-1.0), one codec per sample width; both engines
+// convert alike. Samples are little-endian at any byte address; 8-bit
+// samples are unsigned with 128 as zero, the others signed (24-bit packed in
+// three bytes).
 //
 // Real-time code.
 #pragma once
 
 #include <wdm.h>
-
-namespace vyohd {
 
 // 1.0 at or above full scale, -1.0 at or below, the value itself between.
 // A NaN would make the integer conversions undefined; it leaves as silence.
@@ -102,12 +101,10 @@ struct Pcm32 {
     // 2147483647 has no single-precision form: as a float it rounds to 2^31,
     // and full scale would overflow the integer. The product is formed in
     // double precision instead, so +1.0 gives 2147483647 and -1.0 gives
-    // -2147483647, as the KOVA engine converts.
+    // -2147483647.
     static void FromFloat(float x, UCHAR* p)
     {
         const double scaled = static_cast<double>(ClampToFullScale(x)) * 2147483647.0;
         StoreLittleEndian(p, static_cast<LONG>(scaled), kBytes);
     }
 };
-
-}  // namespace vyohd
