@@ -10,6 +10,8 @@
 #include "command_error.h"
 #include "engines/engine_parameters.h"
 #include "engines/engine_table.h"
+#include "machine/machine_command.h"
+#include "machine/play_command.h"
 #include "option_values.h"
 #include "process_command.h"
 #include "props_command.h"
@@ -271,6 +273,75 @@ ProcessRequest BuildProcessRequest(const ProcessOptions& options)
     return request;
 }
 
+// `machine --state DIR VERB ...`: one subcommand per thing done to the
+// machine, each filling the request it was given.
+struct MachineOptions {
+    MachineRequest request;
+    std::vector<std::pair<CLI::App*, MachineAction>> verbs;
+};
+
+CLI::App* AddMachineCommand(CLI::App& app, MachineOptions& options)
+{
+    CLI::App* machine = app.add_subcommand("machine",
+        "Boot the simulated machine kept in a state folder, do one thing to it, and shut it down\n"
+        "(which saves its registry). The machine's devices start at every boot.");
+    machine->add_option("--state", options.request.stateFolder, "The machine's state folder")
+        ->type_name("DIR")
+        ->required();
+    machine->require_subcommand(1);
+    MachineRequest& request = options.request;
+    auto verb = [&](const char* name, const char* description, MachineAction action) {
+        CLI::App* sub = machine->add_subcommand(name, description);
+        options.verbs.emplace_back(sub, action);
+        return sub;
+    };
+    verb("devices", "List the devices: driver, upper filters, state and interfaces", MachineAction::ListDevices);
+    verb("export", "Print a registry key and its subkeys in the text export format", MachineAction::ExportKey)
+        ->add_option("KEY", request.key, "The key (default \\Registry\\Machine)");
+    verb("import", "Apply a text export to the registry (all of it, or nothing when it is malformed)",
+        MachineAction::ImportFile)
+        ->add_option("FILE", request.file, "The export, '-' for standard input")
+        ->required();
+    for (auto [name, action] : {std::pair{"add-filter", MachineAction::AddFilter},
+                                std::pair{"remove-filter", MachineAction::RemoveFilter}}) {
+        CLI::App* sub = verb(name,
+            action == MachineAction::AddFilter ? "Add a service name at the end of a device's upper-filter list"
+                                               : "Remove a service name from a device's upper-filter list",
+            action);
+        sub->add_option("INSTANCE", request.instance, "The device's instance id (ROOT\\MEDIA\\0000)")->required();
+        sub->add_option("FILTER", request.filter, "The filter's service name")->required();
+        sub->footer("The stack is built from the new list when the device next starts.");
+    }
+    CLI::App* card = verb("install-card", "Install the virtual sound card", MachineAction::InstallCard);
+    card->add_option("--filter", request.filters, "An upper filter above it; repeatable")->type_name("NAME");
+    card->add_option("--sink", request.sinkFolder, "Where it records what it plays")->type_name("DIR");
+    card->add_option("--instance", request.instance, "Its instance id (default ROOT\\MEDIA\\0000)")
+        ->type_name("ID");
+    return machine;
+}
+
+MachineRequest BuildMachineRequest(const MachineOptions& options)
+{
+    MachineRequest request = options.request;
+    for (const auto& [sub, action] : options.verbs) {
+        if (sub->parsed()) {
+            request.action = action;
+        }
+    }
+    return request;
+}
+
+CLI::App* AddPlayCommand(CLI::App& app, PlayRequest& request, std::string& output)
+{
+    CLI::App* play = app.add_subcommand("play",
+        "Play a sound file through the machine's first render device as a client does: open a pin,\n"
+        "set its format, run, write 10 ms buffers, stop, close. The virtual card records what it played.");
+    play->add_option("--state", request.stateFolder, "The machine's state folder")->type_name("DIR")->required();
+    play->add_option("--out", output, "Copy the card's recording to this WAVE file")->type_name("FILE");
+    play->add_option("FILE", request.inputPath, "The sound file, '-' for standard input")->required();
+    return play;
+}
+
 // A message is one line, whatever the library or the system put into it.
 std::string OneLine(std::string message)
 {
@@ -297,11 +368,20 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     CLI::App* props = AddPropsCommand(app, propsOptions);
     SettingsOptions settingsOptions;
     CLI::App* settings = AddSettingsCommand(app, settingsOptions);
+    MachineOptions machineOptions;
+    CLI::App* machine = AddMachineCommand(app, machineOptions);
+    PlayRequest playRequest;
+    std::string playOutput;
+    CLI::App* play = AddPlayCommand(app, playRequest, playOutput);
 
     // The parser would only say that a subcommand is missing.
     if (argc > 1 && argv[1][0] != '-' &&
         app.get_subcommands([&](const CLI::App* verb) { return verb->get_name() == argv[1]; }).empty()) {
-        err << "vastum: unknown command '" << argv[1] << "' (commands: process, props, settings)\n";
+        std::string verbs;
+        for (const CLI::App* verb : app.get_subcommands({})) {
+            verbs += (verbs.empty() ? "" : ", ") + verb->get_name();
+        }
+        err << "vastum: unknown command '" << argv[1] << "' (commands: " << verbs << ")\n";
         return kExitUsage;
     }
 
@@ -323,6 +403,13 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
             return RunProps(BuildPropsRequest(propsOptions), out) ? 0 : kExitCommandFailed;
         } else if (settings->parsed()) {
             RunSettings(BuildSettingsRequest(settingsOptions), out);
+        } else if (machine->parsed()) {
+            RunMachine(BuildMachineRequest(machineOptions), out, err);
+        } else if (play->parsed()) {
+            if (!playOutput.empty()) {
+                playRequest.outputPath = playOutput;
+            }
+            RunPlay(playRequest, out, err);
         }
         return 0;
     } catch (const UsageError& error) {

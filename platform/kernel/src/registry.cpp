@@ -50,12 +50,14 @@ std::wstring FromUnicodeString(PCUNICODE_STRING string)
     return std::wstring(string->Buffer, string->Length / sizeof(WCHAR));
 }
 
-// The key behind a handle, referenced for the caller.
+// The key behind a handle, referenced for the caller. The Zw routines are
+// kernel code's entry points, which the platform runs with KernelMode as
+// the previous mode, also in a thread that entered the kernel from a client
+// (a driver reading its settings while it dispatches a client's create).
 NTSTATUS KeyFromHandle(HANDLE handle, std::shared_ptr<Key>* key)
 {
     PVOID object = nullptr;
-    NTSTATUS status =
-        ObReferenceObjectByHandle(handle, 0, sim::KeyObjectType(), ExGetPreviousMode(), &object, nullptr);
+    NTSTATUS status = ObReferenceObjectByHandle(handle, 0, sim::KeyObjectType(), KernelMode, &object, nullptr);
     if (!NT_SUCCESS(status)) {
         return status;
     }

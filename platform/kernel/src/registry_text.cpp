@@ -9,6 +9,7 @@
 
 #include "registry_tree.h"
 #include "sim/registry.h"
+#include "sim/text.h"
 
 namespace {
 
@@ -30,59 +31,6 @@ std::uint32_t Crc32(const std::string& bytes)
     return ~crc;
 }
 
-void AppendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-std::string ToUtf8(const std::wstring& text)
-{
-    std::string out;
-    for (wchar_t c : text) {
-        AppendUtf8(out, static_cast<char32_t>(c));
-    }
-    return out;
-}
-
-// Decodes UTF-8; returns false for a malformed sequence.
-bool FromUtf8(const std::string& text, std::wstring* out)
-{
-    out->clear();
-    for (size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || i + extra >= text.size() + (extra == 0 ? 1 : 0)) {
-            if (extra != 0) {
-                return false;
-            }
-        }
-        char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) {
-            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        *out += static_cast<wchar_t>(c);
-        i += extra + 1;
-    }
-    return true;
-}
-
 std::string Quote(const std::wstring& text)
 {
     std::string out = "\"";
@@ -99,7 +47,7 @@ std::string Quote(const std::wstring& text)
                 std::snprintf(escape, sizeof escape, "\\u{%X}", static_cast<unsigned>(c));
                 out += escape;
             } else {
-                AppendUtf8(out, static_cast<char32_t>(c));
+                out += sim::Utf8FromWide(std::wstring_view(&c, 1));
             }
         }
     }
@@ -195,7 +143,7 @@ void ExportKey(const Key& key, bool includeVolatile, std::string* out)
     if (key.isVolatile && !includeVolatile) {
         return;
     }
-    *out += "\n[" + ToUtf8(key.Path()) + "]\n";
+    *out += "\n[" + sim::Utf8FromWide(key.Path()) + "]\n";
     for (const Value& value : key.values) {
         *out += FormatValue(value) + "\n";
     }
@@ -240,7 +188,7 @@ bool ParseQuoted(Cursor& cursor, std::wstring* out, std::string* error)
     out->clear();
     auto flush = [&]() {
         std::wstring decoded;
-        if (!FromUtf8(raw, &decoded)) {
+        if (!sim::TryWideFromUtf8(raw, &decoded)) {
             return false;
         }
         *out += decoded;
@@ -466,7 +414,7 @@ bool ParseText(const std::string& text, bool requireChecksum, std::vector<Change
             }
             const bool remove = line.size() > 1 && line[1] == '-';
             std::wstring path;
-            if (!FromUtf8(line.substr(remove ? 2 : 1, line.size() - (remove ? 3 : 2)), &path) ||
+            if (!sim::TryWideFromUtf8(line.substr(remove ? 2 : 1, line.size() - (remove ? 3 : 2)), &path) ||
                 sim::registry_internal::SplitPath(path).empty() ||
                 sim::registry_internal::Lower(sim::registry_internal::SplitPath(path)[0]) != L"registry") {
                 return fail(number, "a key path starts with \\Registry\\");

@@ -8,53 +8,13 @@
 #include "files/input_bytes.h"
 #include "sim/registry.h"
 #include "sim/status.h"
+#include "sim/text.h"
 
 namespace vastum {
 
 namespace {
 
 const std::wstring kSettingsRoot = L"\\Registry\\Machine\\Software\\Vastum\\";
-
-// Key paths are UTF-8 in the file; the text was checked by the import.
-std::wstring FromUtf8(std::string_view text)
-{
-    std::wstring decoded;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
-        char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
-        for (int k = 1; k <= extra && i + k < text.size(); ++k) {
-            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        decoded += static_cast<wchar_t>(c);
-        i += static_cast<std::size_t>(extra) + 1;
-    }
-    return decoded;
-}
-
-std::string ToUtf8(const std::wstring& text)
-{
-    std::string encoded;
-    for (wchar_t wide : text) {
-        const auto c = static_cast<char32_t>(wide);
-        if (c < 0x80) {
-            encoded += static_cast<char>(c);
-        } else if (c < 0x800) {
-            encoded += static_cast<char>(0xC0 | (c >> 6));
-            encoded += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            encoded += static_cast<char>(0xE0 | (c >> 12));
-            encoded += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            encoded += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            encoded += static_cast<char>(0xF0 | (c >> 18));
-            encoded += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            encoded += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            encoded += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return encoded;
-}
 
 // The keys the text names in brackets ("[-...]" deletes one and names none).
 std::vector<std::wstring> NamedKeys(const std::string& text)
@@ -71,7 +31,7 @@ std::vector<std::wstring> NamedKeys(const std::string& text)
             line.remove_suffix(1);
         }
         if (line.starts_with('[') && !line.starts_with("[-") && line.ends_with(']')) {
-            keys.push_back(FromUtf8(line.substr(1, line.size() - 2)));
+            keys.push_back(sim::WideFromUtf8(line.substr(1, line.size() - 2)));
         }
         start = end + 1;
     }
@@ -88,7 +48,8 @@ HANDLE OpenKey(const std::wstring& path)
     HANDLE key = nullptr;
     const NTSTATUS status = ZwOpenKey(&key, KEY_ALL_ACCESS, &attributes);
     if (!NT_SUCCESS(status)) {
-        throw CommandError("cannot open the settings key " + ToUtf8(path) + " (" + sim::StatusName(status) + ")");
+        throw CommandError("cannot open the settings key " + sim::Utf8FromWide(path) + " (" +
+                           sim::StatusName(status) + ")");
     }
     return key;
 }
@@ -116,10 +77,10 @@ SettingsKey SettingsKey::FromFile(const std::string& path)
 SettingsKey SettingsKey::Empty(std::string_view engineName)
 {
     sim::registry::Reset();
-    const std::wstring path = kSettingsRoot + FromUtf8(engineName);
+    const std::wstring path = kSettingsRoot + sim::WideFromUtf8(engineName);
     // An import names the key in brackets, which creates it with its parents.
-    if (!sim::registry::Import("VASTUM REGISTRY 1\n[" + ToUtf8(path) + "]\n").ok) {
-        throw CommandError("cannot make the settings key " + ToUtf8(path));
+    if (!sim::registry::Import("VASTUM REGISTRY 1\n[" + sim::Utf8FromWide(path) + "]\n").ok) {
+        throw CommandError("cannot make the settings key " + sim::Utf8FromWide(path));
     }
     return SettingsKey(path, OpenKey(path));
 }
@@ -140,7 +101,7 @@ std::string SettingsKey::Export() const
 {
     std::string text;
     if (!sim::registry::Export(path_, &text)) {
-        throw CommandError("the settings key " + ToUtf8(path_) + " is gone");
+        throw CommandError("the settings key " + sim::Utf8FromWide(path_) + " is gone");
     }
     return text;
 }
