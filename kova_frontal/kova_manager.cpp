@@ -65,29 +65,6 @@ void KOVAManagerObject::Broadcast(Apply apply)
 }
 
 // ---------------------------------------------------------------------------
-// Not yet part of this engine: the KOVA property set and the registry
-// persistence. The property dispatch answers every request as not its own,
-// which the filter driver treats as a request for the next engine.
-
-NTSTATUS NTAPI KOVAManagerObject::HandlePropertyRequest(PIRP irp)
-{
-    UNREFERENCED_PARAMETER(irp);
-    return STATUS_NOT_IMPLEMENTED;
-}
-
-NTSTATUS NTAPI KOVAManagerObject::SaveSettings(HANDLE key)
-{
-    UNREFERENCED_PARAMETER(key);
-    return STATUS_NOT_IMPLEMENTED;
-}
-
-NTSTATUS NTAPI KOVAManagerObject::LoadSettings(HANDLE key)
-{
-    UNREFERENCED_PARAMETER(key);
-    return STATUS_NOT_IMPLEMENTED;
-}
-
-// ---------------------------------------------------------------------------
 // Switches: the low 8 bits of the argument are stored; any nonzero byte is on.
 
 namespace {

@@ -28,7 +28,7 @@ public:
     KOVAManager* NTAPI Destroy(ULONG flags) override;
     void NTAPI Release() override;
     KOVAStream* NTAPI CreateStream() override;
-    NTSTATUS NTAPI HandlePropertyRequest(PIRP irp) override;
+    NTSTATUS NTAPI HandlePropertyRequest(PIRP irp) override;  // kova_property_set.cpp
     BOOLEAN NTAPI GetEnable() override;
     NTSTATUS NTAPI SetEnable(ULONG value) override;
     BOOLEAN NTAPI GetHeadphone() override;
@@ -59,7 +59,7 @@ public:
     NTSTATUS NTAPI SetSubviaSubLevel(float level) override;
     NTSTATUS NTAPI GetSpeakerGroupGain(ULONG group, float* gain) override;
     NTSTATUS NTAPI SetSpeakerGroupGain(ULONG group, float gain) override;
-    NTSTATUS NTAPI SaveSettings(HANDLE key) override;
+    NTSTATUS NTAPI SaveSettings(HANDLE key) override;  // kova_settings.cpp
     NTSTATUS NTAPI LoadSettings(HANDLE key) override;
     ULONG NTAPI GetCrossoverSelect() override;
     NTSTATUS NTAPI SetCrossoverSelect(ULONG select) override;

@@ -53,15 +53,6 @@ VOID NTAPI VYOHDManagerObject::Release()
     Destroy(1);
 }
 
-// The VYO HD property set is not built yet. STATUS_NOT_IMPLEMENTED tells
-// the caller that the request is not one of this engine's, so it goes
-// elsewhere unchanged.
-NTSTATUS NTAPI VYOHDManagerObject::HandlePropertyRequest(PIRP irp)
-{
-    UNREFERENCED_PARAMETER(irp);
-    return STATUS_NOT_IMPLEMENTED;
-}
-
 VYOHDStream* NTAPI VYOHDManagerObject::CreateStream()
 {
     FloatingPointGuard floatingPoint;
@@ -304,20 +295,6 @@ NTSTATUS NTAPI VYOHDManagerObject::SetBypassGain(float value)
         return STATUS_INVALID_PARAMETER;
     }
     return Distribute([value](VYOHDContext& context) { context.bypassGain.Store(value); });
-}
-
-// --- Registry persistence is not built yet: nothing is read or written.
-
-NTSTATUS NTAPI VYOHDManagerObject::SaveSettings(HANDLE key)
-{
-    UNREFERENCED_PARAMETER(key);
-    return STATUS_NOT_IMPLEMENTED;
-}
-
-NTSTATUS NTAPI VYOHDManagerObject::LoadSettings(HANDLE key)
-{
-    UNREFERENCED_PARAMETER(key);
-    return STATUS_NOT_IMPLEMENTED;
 }
 
 }  // namespace vyohd

@@ -27,6 +27,7 @@ public:
 
     VYOHDManager* NTAPI Destroy(ULONG flags) override;
     VOID NTAPI Release() override;
+    // vyohd_property_set.cpp
     NTSTATUS NTAPI HandlePropertyRequest(PIRP irp) override;
     VYOHDStream* NTAPI CreateStream() override;
     BOOLEAN NTAPI GetEnable() override;
@@ -55,6 +56,7 @@ public:
     NTSTATUS NTAPI SetCenterLevel(float value) override;
     ULONG NTAPI GetQELMode() override;
     NTSTATUS NTAPI SetQELMode(ULONG value) override;
+    // vyohd_settings.cpp
     NTSTATUS NTAPI SaveSettings(HANDLE key) override;
     NTSTATUS NTAPI LoadSettings(HANDLE key) override;
     float NTAPI GetBypassGain() override;

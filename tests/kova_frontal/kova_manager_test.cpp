@@ -174,14 +174,6 @@ TEST(KOVAManager, a_refused_value_reaches_no_stream)
     EXPECT_EQ(stream->State().core.elevo.level.Load(), 0.5f);
 }
 
-TEST(KOVAManager, settings_persistence_and_property_requests_are_not_yet_provided)
-{
-    ManagerWithStreams engine;
-    EXPECT_EQ(engine.manager->SaveSettings(nullptr), STATUS_NOT_IMPLEMENTED);
-    EXPECT_EQ(engine.manager->LoadSettings(nullptr), STATUS_NOT_IMPLEMENTED);
-    EXPECT_EQ(engine.manager->HandlePropertyRequest(nullptr), STATUS_NOT_IMPLEMENTED);
-}
-
 TEST(KOVAManager, pool_exhaustion_gives_null_and_leaks_nothing)
 {
     const auto managers = sim::pool::Usage(kKOVAManagerTag).liveBlocks;

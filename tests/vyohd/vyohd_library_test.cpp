@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "engine_fixture.h"
+#include "property_request.h"
+#include "vyohd_properties.h"
 
 namespace {
 
@@ -96,7 +98,15 @@ TEST_F(LibraryTest, the_driver_finds_every_operation_at_its_position)
         EXPECT_EQ(Slot<float (*)(void*)>(manager, 32)(manager), 2.0f);
         EXPECT_EQ(Slot<NTSTATUS (*)(void*, UCHAR)>(manager, 5)(manager, 0), STATUS_SUCCESS);
         EXPECT_EQ(Slot<BOOLEAN (*)(void*)>(manager, 4)(manager), 0);
-        EXPECT_EQ(Slot<NTSTATUS (*)(void*, HANDLE)>(manager, 30)(manager, nullptr), STATUS_NOT_IMPLEMENTED);
+        // The property set at position 2; settings at 30 and 31, whose
+        // registry failures (here: no key at all) are not reported.
+        const KSPROPERTY get = ks_test::Property(KSPROPSETID_VYOHD, KSPROPERTY_VYOHD_SUBVIASIZE, KSPROPERTY_TYPE_GET);
+        LONG size = 0;
+        ks_test::PropertyIrp request(&get, sizeof get, &size, sizeof size);
+        EXPECT_EQ(Slot<NTSTATUS (*)(void*, PIRP)>(manager, 2)(manager, request.Irp()), STATUS_SUCCESS);
+        EXPECT_EQ(size, 5);
+        EXPECT_EQ(Slot<NTSTATUS (*)(void*, HANDLE)>(manager, 30)(manager, nullptr), STATUS_SUCCESS);
+        EXPECT_EQ(Slot<NTSTATUS (*)(void*, HANDLE)>(manager, 31)(manager, nullptr), STATUS_SUCCESS);
 
         // A stream from position 3: format at 2, process at 4 (disabled, so
         // the bypass halves the samples), release at 1.

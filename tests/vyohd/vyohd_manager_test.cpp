@@ -183,16 +183,6 @@ TEST_F(ManagerTest, creation_without_the_floating_point_unit_returns_null)
     EXPECT_EQ(sim::pool::Usage("VYOp").liveBlocks, 1u) << "only the engine's own stream";
 }
 
-TEST_F(ManagerTest, property_set_and_registry_persistence_are_not_built_yet_and_say_so)
-{
-    Engine engine;
-    const Parameters before = ParametersOf(engine.manager);
-    EXPECT_EQ(engine.manager->HandlePropertyRequest(nullptr), STATUS_NOT_IMPLEMENTED);
-    EXPECT_EQ(engine.manager->SaveSettings(nullptr), STATUS_NOT_IMPLEMENTED);
-    EXPECT_EQ(engine.manager->LoadSettings(nullptr), STATUS_NOT_IMPLEMENTED);
-    EXPECT_EQ(ParametersOf(engine.manager), before);
-}
-
 // Setters run on their own thread while audio is processed and formats
 // change on others; when everything stops, every stream holds the last value
 // set, as no change may be lost between a stream's copy and its list entry.

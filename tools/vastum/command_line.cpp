@@ -14,6 +14,8 @@
 #include "machine/play_command.h"
 #include "option_values.h"
 #include "process_command.h"
+#include "props_command.h"
+#include "settings_command.h"
 
 namespace vastum {
 
@@ -24,6 +26,7 @@ namespace {
 struct ProcessOptions {
     std::string engine{DefaultEngine().name};
     std::vector<std::string> assignments;
+    std::string settings;
     std::string mask;
     std::string seed;
     std::string raw;
@@ -31,12 +34,35 @@ struct ProcessOptions {
     std::string input;
     std::string output;
 
+    CLI::Option* settingsOption = nullptr;
     CLI::Option* maskOption = nullptr;
     CLI::Option* seedOption = nullptr;
     CLI::Option* rawOption = nullptr;
     CLI::Option* bufferFramesOption = nullptr;
     CLI::Option* inputOption = nullptr;
     CLI::Option* outputOption = nullptr;
+};
+
+// The options of `props` and `settings`, as typed.
+struct PropsOptions {
+    std::string engine;
+    std::vector<std::string> assignments;
+    std::string settings;
+    std::string id;
+    std::string value;
+    std::string node;
+
+    CLI::App* get = nullptr;
+    CLI::App* set = nullptr;
+    CLI::Option* settingsOption = nullptr;
+    CLI::Option* getNodeOption = nullptr;
+    CLI::Option* setNodeOption = nullptr;
+};
+
+struct SettingsOptions {
+    std::string engine;
+    std::vector<std::string> assignments;
+    std::string save;
 };
 
 // IN is optional and comes first, so the parser sees both positionals as
@@ -66,6 +92,15 @@ const Engine& RequireEngine(const std::string& name)
         throw UsageError("unknown engine '" + name + "' (engines: " + EngineNames() + ")");
     }
     return *engine;
+}
+
+// `props` and `settings`, and --settings, need an engine with a manager.
+const Engine& RequireManager(const Engine& engine, const std::string& what)
+{
+    if (engine.openManager == nullptr) {
+        throw UsageError(what + ": engine " + std::string(engine.name) + " has no property set and no settings");
+    }
+    return engine;
 }
 
 // After the options in `process --help`: the engines, or with --engine the
@@ -100,6 +135,11 @@ CLI::App* AddProcessCommand(CLI::App& app, ProcessOptions& options)
     process->add_option("--set", options.assignments, "Sets an engine parameter before processing; repeatable")
         ->type_name("NAME=VALUE")
         ->allow_extra_args(false);
+    options.settingsOption =
+        process->add_option("--settings", options.settings,
+                   "Loads the engine's saved settings (a registry export, as `vastum settings --save` writes) "
+                   "before --set")
+            ->type_name("FILE");
     options.maskOption =
         process->add_option("--mask", options.mask, "Channel mask for input that has none (stereo: 0x3)")
             ->type_name("HEX");
@@ -127,6 +167,80 @@ CLI::App* AddProcessCommand(CLI::App& app, ProcessOptions& options)
     return process;
 }
 
+CLI::App* AddPropsCommand(CLI::App& app, PropsOptions& options)
+{
+    CLI::App* props = app.add_subcommand("props",
+        "Sends one KS property request (IOCTL_KS_PROPERTY) to a fresh manager of an engine, built as the\n"
+        "control panel builds it, and prints the value a get reads and the engine's status.\n"
+        "Exit status 0 only when the engine answers with success.");
+    props->add_option("--engine", options.engine, "The engine: vyohd or kova")->type_name("NAME")->required();
+    props->add_option("--set", options.assignments, "Sets an engine parameter before the request; repeatable")
+        ->type_name("NAME=VALUE")
+        ->allow_extra_args(false);
+    options.settingsOption =
+        props->add_option("--settings", options.settings, "Loads the engine's saved settings before --set")
+            ->type_name("FILE");
+    props->require_subcommand(1);
+
+    const std::string idHelp = "The property id (decimal or 0x hexadecimal)";
+    const std::string nodeHelp = "Sends a KSP_NODE addressed to node N instead of a KSPROPERTY";
+    options.get = props->add_subcommand("get", "Reads property ID");
+    options.get->add_option("ID", options.id, idHelp)->required();
+    options.getNodeOption = options.get->add_option("--node", options.node, nodeHelp)->type_name("N");
+    options.get->fallthrough();
+    options.set = props->add_subcommand("set", "Sets property ID to VALUE");
+    options.set->add_option("ID", options.id, idHelp)->required();
+    options.set->add_option("VALUE", options.value, "The 32-bit value, e.g. 80 (percent) or -999 (decibels)")
+        ->required();
+    options.setNodeOption = options.set->add_option("--node", options.node, nodeHelp)->type_name("N");
+    options.set->fallthrough();
+    return props;
+}
+
+PropsRequest BuildPropsRequest(const PropsOptions& options)
+{
+    PropsRequest request;
+    request.engine = &RequireManager(RequireEngine(options.engine), "props");
+    request.settings = ParseParameterSettings(*request.engine, options.assignments);
+    if (options.settingsOption->count() > 0) {
+        request.settingsPath = options.settings;
+    }
+    request.isSet = options.set->parsed();
+    request.id = ParsePropertyNumber("ID", options.id);
+    if (request.isSet) {
+        request.value = ParsePropertyValue(options.value);
+    }
+    if (options.getNodeOption->count() > 0 || options.setNodeOption->count() > 0) {
+        request.node = ParsePropertyNumber("--node", options.node);
+    }
+    return request;
+}
+
+CLI::App* AddSettingsCommand(CLI::App& app, SettingsOptions& options)
+{
+    CLI::App* settings = app.add_subcommand("settings",
+        "Writes an engine's settings as its own SaveSettings saves them into the registry, in the registry\n"
+        "text export format: a fresh manager's defaults, or with --set changed. `process --settings FILE`\n"
+        "loads them back.");
+    settings->add_option("--engine", options.engine, "The engine: vyohd or kova")->type_name("NAME")->required();
+    settings->add_option("--set", options.assignments, "Sets an engine parameter before saving; repeatable")
+        ->type_name("NAME=VALUE")
+        ->allow_extra_args(false);
+    settings->add_option("--save", options.save, "The file to write ('-' for standard output), replaced atomically")
+        ->type_name("FILE")
+        ->required();
+    return settings;
+}
+
+SettingsRequest BuildSettingsRequest(const SettingsOptions& options)
+{
+    SettingsRequest request;
+    request.engine = &RequireManager(RequireEngine(options.engine), "settings");
+    request.settings = ParseParameterSettings(*request.engine, options.assignments);
+    request.savePath = options.save;
+    return request;
+}
+
 ProcessRequest BuildProcessRequest(const ProcessOptions& options)
 {
     ProcessRequest request;
@@ -140,6 +254,10 @@ ProcessRequest BuildProcessRequest(const ProcessOptions& options)
     }
     request.engine = &RequireEngine(options.engine);
     request.settings = ParseParameterSettings(*request.engine, options.assignments);
+    if (options.settingsOption->count() > 0) {
+        RequireManager(*request.engine, "--settings");
+        request.settingsPath = options.settings;
+    }
     if (options.maskOption->count() > 0) {
         request.channelMask = ParseChannelMask(options.mask);
     }
@@ -246,6 +364,10 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     app.require_subcommand(1);
     ProcessOptions processOptions;
     CLI::App* process = AddProcessCommand(app, processOptions);
+    PropsOptions propsOptions;
+    CLI::App* props = AddPropsCommand(app, propsOptions);
+    SettingsOptions settingsOptions;
+    CLI::App* settings = AddSettingsCommand(app, settingsOptions);
     MachineOptions machineOptions;
     CLI::App* machine = AddMachineCommand(app, machineOptions);
     PlayRequest playRequest;
@@ -277,11 +399,13 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     try {
         if (process->parsed()) {
             RunProcess(BuildProcessRequest(processOptions));
-        }
-        if (machine->parsed()) {
+        } else if (props->parsed()) {
+            return RunProps(BuildPropsRequest(propsOptions), out) ? 0 : kExitCommandFailed;
+        } else if (settings->parsed()) {
+            RunSettings(BuildSettingsRequest(settingsOptions), out);
+        } else if (machine->parsed()) {
             RunMachine(BuildMachineRequest(machineOptions), out, err);
-        }
-        if (play->parsed()) {
+        } else if (play->parsed()) {
             if (!playOutput.empty()) {
                 playRequest.outputPath = playOutput;
             }

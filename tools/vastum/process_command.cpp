@@ -7,6 +7,7 @@
 #include "demo/demo_programme.h"
 #include "files/output_bytes.h"
 #include "files/input_bytes.h"
+#include "settings/settings_key.h"
 #include "sim/status.h"
 
 namespace vastum {
@@ -73,10 +74,15 @@ void RunProcess(const ProcessRequest& request)
     Audio audio = ReadInput(request);
     ApplyChannelMaskOption(audio.format, request);
 
+    std::optional<SettingsKey> saved;
+    if (request.settingsPath) {
+        saved.emplace(SettingsKey::FromFile(*request.settingsPath));
+    }
+
     sim::SeedRandom(request.seed);
     {
-        const auto stream =
-            request.engine->createProcessor(audio.format, StreamChannelMask(audio.format), request.settings);
+        const auto stream = request.engine->createProcessor(audio.format, StreamChannelMask(audio.format),
+                                                            request.settings, saved ? &*saved : nullptr);
         PlayThroughStream(*stream, audio, request.bufferFrames);
     }
 

@@ -29,6 +29,7 @@ struct ProcessRequest {
     std::uint32_t seed = kDefaultSeed;
     std::optional<RawFormat> raw;  // --raw: input and output are headerless PCM
     std::size_t bufferFrames = kDefaultBufferFrames;
+    std::optional<std::string> settingsPath;  // --settings: a registry export the engine loads first
     std::optional<std::string> inputPath;  // none: the demo programme; "-": standard input
     std::string outputPath;  // "-": standard output
 };

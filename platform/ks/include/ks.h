@@ -284,6 +284,79 @@ typedef struct {
 
 #define KSCREATE_ITEM_IRP_STORAGE(Irp) (*(PKSOBJECT_CREATE_ITEM*)&(Irp)->Tail.Overlay.DriverContext[0])
 
+// ---------------------------------------------------------------------------
+// Property sets of a KS driver: tables of items, each naming a property id,
+// the smallest property and value buffers it accepts, and its handlers.
+// KsPropertyHandler finds a request's set by GUID and its item by id,
+// refuses buffers below the item's minimums, and calls the handler for the
+// request's type with an aligned copy of the property and of the value.
+
+#define KSDDKAPI NT_EXTERN_C
+
+// Irp is the request; Request the captured property (a KSPROPERTY or a
+// structure that begins with one); Data the captured value. A handler that
+// returns data sets Irp->IoStatus.Information; it never sets
+// IoStatus.Status and never completes the request.
+typedef NTSTATUS (*PFNKSHANDLER)(PIRP Irp, PKSIDENTIFIER Request, PVOID Data);
+
+// Value ranges and fast-I/O items: no table of this system has any, so only
+// their names are part of the stand-in.
+typedef struct _KSPROPERTY_VALUES KSPROPERTY_VALUES, *PKSPROPERTY_VALUES;
+typedef struct _KSFASTPROPERTY_ITEM KSFASTPROPERTY_ITEM, *PKSFASTPROPERTY_ITEM;
+
+typedef struct {
+    ULONG PropertyId;
+    union {
+        PFNKSHANDLER GetPropertyHandler;  // NULL: the property cannot be read
+        BOOLEAN GetSupported;
+    };
+    ULONG MinProperty;  // at least sizeof(KSPROPERTY)
+    ULONG MinData;
+    union {
+        PFNKSHANDLER SetPropertyHandler;  // NULL: the property cannot be set
+        BOOLEAN SetSupported;
+    };
+    const KSPROPERTY_VALUES* Values;
+    ULONG RelationsCount;
+    const KSPROPERTY* Relations;
+    PFNKSHANDLER SupportHandler;
+    ULONG SerializedSize;
+} KSPROPERTY_ITEM, *PKSPROPERTY_ITEM;
+
+typedef struct {
+    const GUID* Set;
+    ULONG PropertiesCount;
+    const KSPROPERTY_ITEM* PropertyItem;
+    ULONG FastIoCount;
+    const KSFASTPROPERTY_ITEM* FastIoTable;
+} KSPROPERTY_SET, *PKSPROPERTY_SET;
+
+#define DEFINE_KSPROPERTY_TABLE(tablename) const KSPROPERTY_ITEM tablename[] =
+#define DEFINE_KSPROPERTY_SET_TABLE(tablename) const KSPROPERTY_SET tablename[] =
+
+#define DEFINE_KSPROPERTY_ITEM(PropertyId, GetHandler, MinProperty, MinData, SetHandler, Values, RelationsCount, \
+                               Relations, SupportHandler, SerializedSize)                                      \
+    PropertyId, (PFNKSHANDLER)(GetHandler), MinProperty, MinData, (PFNKSHANDLER)(SetHandler),                  \
+        (const KSPROPERTY_VALUES*)(Values), RelationsCount, (const KSPROPERTY*)(Relations),                    \
+        (PFNKSHANDLER)(SupportHandler), (ULONG)(SerializedSize)
+
+#define DEFINE_KSPROPERTY_SET(Set, PropertiesCount, PropertyItem, FastIoCount, FastIoTable) \
+    Set, PropertiesCount, PropertyItem, FastIoCount, FastIoTable
+
+// The set that KsPropertyHandler found for the request, for its handlers.
+#define KSPROPERTY_SET_IRP_STORAGE(Irp) (*(const KSPROPERTY_SET**)&(Irp)->Tail.Overlay.DriverContext[0])
+
+// Handles an IOCTL_KS_PROPERTY request at PASSIVE_LEVEL: the property is the
+// current stack location's Type3InputBuffer (InputBufferLength bytes), the
+// value Irp->UserBuffer (OutputBufferLength bytes). A client's buffers
+// (RequestorMode UserMode) are probed and captured under exception
+// protection. Returns STATUS_PROPSET_NOT_FOUND for a set the tables do not
+// hold, STATUS_NOT_FOUND for an id the set does not hold,
+// STATUS_BUFFER_TOO_SMALL for buffers below the item's minimums, or the
+// handler's status. Sets IoStatus.Information (0 after a failure); never
+// sets IoStatus.Status and never completes the request.
+KSDDKAPI NTSTATUS NTAPI KsPropertyHandler(PIRP Irp, ULONG PropertySetsCount, const KSPROPERTY_SET* PropertySet);
+
 #else
 
 // Creates a pin on the filter: Connect is followed in memory by the
@@ -302,9 +375,13 @@ EXTERN_C DWORD WINAPI KsCreatePin(HANDLE FilterHandle, PKSPIN_CONNECT Connect, A
 static_assert(sizeof(KSIDENTIFIER) == 24, "KSIDENTIFIER is 24 bytes");
 static_assert(FIELD_OFFSET(KSIDENTIFIER, Id) == 16 && FIELD_OFFSET(KSIDENTIFIER, Flags) == 20,
               "KSIDENTIFIER: Set, Id, Flags");
+static_assert(FIELD_OFFSET(KSIDENTIFIER, Set) == 0, "KSIDENTIFIER: the set first");
 static_assert(sizeof(KSP_NODE) == 32 && FIELD_OFFSET(KSP_NODE, NodeId) == 24, "KSP_NODE is 32 bytes");
+static_assert(FIELD_OFFSET(KSP_NODE, Reserved) == 28 && FIELD_OFFSET(KSP_PIN, Reserved) == 28,
+              "KSP_NODE and KSP_PIN: a reserved word last");
 static_assert(sizeof(KSP_PIN) == 32 && FIELD_OFFSET(KSP_PIN, PinId) == 24, "KSP_PIN is 32 bytes");
-static_assert(sizeof(KSMULTIPLE_ITEM) == 8, "KSMULTIPLE_ITEM is 8 bytes");
+static_assert(sizeof(KSMULTIPLE_ITEM) == 8 && FIELD_OFFSET(KSMULTIPLE_ITEM, Count) == 4,
+              "KSMULTIPLE_ITEM: Size, then Count");
 static_assert(sizeof(KSTIME) == 16, "KSTIME is 16 bytes");
 static_assert(sizeof(KSSTREAM_HEADER) == 48 + KS_POINTER_GROWTH + (sizeof(PVOID) == 8 ? 4 : 0),
               "KSSTREAM_HEADER is 48 bytes on 32-bit Windows (56 with 64-bit pointers)");
@@ -331,4 +408,24 @@ static_assert(sizeof(KSSTATE) == 4, "KSSTATE is a 32-bit value");
 static_assert(FIELD_OFFSET(KSOBJECT_CREATE_ITEM, ObjectClass) == 8 + 2 * KS_POINTER_GROWTH &&
                   sizeof(KSOBJECT_CREATE_ITEM) == 24 + 5 * KS_POINTER_GROWTH + (sizeof(PVOID) == 8 ? 4 : 0),
               "KSOBJECT_CREATE_ITEM is 24 bytes on 32-bit Windows");
+// 10 fields of 4 bytes on 32-bit Windows; with 8-byte pointers each pointer
+// after a ULONG is aligned to 8 (72 bytes).
+static_assert(FIELD_OFFSET(KSPROPERTY_ITEM, GetPropertyHandler) == (sizeof(PVOID) == 8 ? 8 : 4) &&
+                  FIELD_OFFSET(KSPROPERTY_ITEM, MinProperty) == (sizeof(PVOID) == 8 ? 16 : 8) &&
+                  FIELD_OFFSET(KSPROPERTY_ITEM, MinData) == (sizeof(PVOID) == 8 ? 20 : 12) &&
+                  FIELD_OFFSET(KSPROPERTY_ITEM, SetPropertyHandler) == (sizeof(PVOID) == 8 ? 24 : 16) &&
+                  FIELD_OFFSET(KSPROPERTY_ITEM, Values) == (sizeof(PVOID) == 8 ? 32 : 20) &&
+                  FIELD_OFFSET(KSPROPERTY_ITEM, RelationsCount) == (sizeof(PVOID) == 8 ? 40 : 24) &&
+                  FIELD_OFFSET(KSPROPERTY_ITEM, Relations) == (sizeof(PVOID) == 8 ? 48 : 28) &&
+                  FIELD_OFFSET(KSPROPERTY_ITEM, SupportHandler) == (sizeof(PVOID) == 8 ? 56 : 32) &&
+                  FIELD_OFFSET(KSPROPERTY_ITEM, SerializedSize) == (sizeof(PVOID) == 8 ? 64 : 36),
+              "KSPROPERTY_ITEM field offsets");
+static_assert(sizeof(KSPROPERTY_ITEM) == (sizeof(PVOID) == 8 ? 72 : 40), "KSPROPERTY_ITEM is 40 bytes on 32-bit Windows");
+// 5 fields of 4 bytes on 32-bit Windows; 40 bytes with 8-byte pointers.
+static_assert(FIELD_OFFSET(KSPROPERTY_SET, PropertiesCount) == sizeof(PVOID) &&
+                  FIELD_OFFSET(KSPROPERTY_SET, PropertyItem) == 2 * sizeof(PVOID) &&
+                  FIELD_OFFSET(KSPROPERTY_SET, FastIoCount) == 3 * sizeof(PVOID) &&
+                  FIELD_OFFSET(KSPROPERTY_SET, FastIoTable) == 4 * sizeof(PVOID) &&
+                  sizeof(KSPROPERTY_SET) == 5 * sizeof(PVOID),
+              "KSPROPERTY_SET is 20 bytes on 32-bit Windows");
 #endif

@@ -48,7 +48,8 @@ public:
 };
 
 std::unique_ptr<vastum::StreamProcessor> OpenProbe(const vastum::AudioFormat& format, std::uint32_t channelMask,
-                                                   std::span<const vastum::ParameterSetting> settings)
+                                                   std::span<const vastum::ParameterSetting> settings,
+                                                   const vastum::SettingsKey*)
 {
     if (probe.failToOpen) {
         throw CommandError("probe: refused the format");
@@ -65,7 +66,8 @@ std::unique_ptr<vastum::StreamProcessor> OpenProbe(const vastum::AudioFormat& fo
 constexpr vastum::EngineParameter kProbeParameters[] = {
     {"Level", vastum::ParameterKind::Real, 0, 2, 1, "a level"},
 };
-const vastum::Engine kProbeEngine = {"probe", "records what it is given", kProbeParameters, OpenProbe};
+const vastum::Engine kProbeEngine = {"probe", "records what it is given", kProbeParameters, OpenProbe, nullptr,
+                                     nullptr};
 
 class ProcessCommand : public ::testing::Test {
 protected:

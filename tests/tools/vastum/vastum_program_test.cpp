@@ -80,8 +80,8 @@ TEST_F(VastumProgram, bad_input_gets_one_line_a_nonzero_exit_and_no_output)
          "--set KVHDMode=12: KVHDMode must be 0..11"},
         {{"process", "--engine", "kova", "--set", "Headphone=yes", "quad.wav", "out.wav"}, 2,
          "--set Headphone=yes: 'yes' is not a number"},
-        {{"process", "--engine", "kova", "--set", "FrontPresence=2", "quad.wav", "out.wav"}, 1,
-         "--set FrontPresence=2: engine kova cannot set FrontPresence yet"},
+        {{"process", "--engine", "kova", "--set", "FrontPresence=2.01", "quad.wav", "out.wav"}, 2,
+         "--set FrontPresence=2.01: engine kova refused FrontPresence (STATUS_INVALID_PARAMETER)"},
         // Formats KOVA does not take: the message lists those it does.
         {{"process", "--engine", "kova", "mono.wav", "out.wav"}, 1,
          "engine kova refused 48000 Hz, 16-bit, 1 channel, channel mask none (STATUS_INVALID_PARAMETER); it takes "
@@ -95,8 +95,12 @@ TEST_F(VastumProgram, bad_input_gets_one_line_a_nonzero_exit_and_no_output)
         {{"process", "--buffer-frames", "0", "quad.wav", "out.wav"}, 2, "--buffer-frames '0' is not a whole number"},
         {{"process", "--seed", "-1", "quad.wav", "out.wav"}, 2, "--seed '-1' is not a whole number"},
         {{"process", "quad.wav", "out.wav", "extra.wav"}, 2, "The following argument was not expected: extra.wav"},
+        {{"process", "--engine", "vyohd", "--settings", "notes.txt", "quad.wav", "out.wav"}, 1,
+         "'notes.txt' line 1: the first line must be \"VASTUM REGISTRY 1\""},
+        {{"process", "--engine", "none", "--settings", "notes.txt", "out.wav"}, 2,
+         "--settings: engine none has no property set and no settings"},
         {{"process"}, 2, "OUT is required"},
-        {{"render", "out.wav"}, 2, "unknown command 'render' (commands: process, machine, play)"},
+        {{"render", "out.wav"}, 2, "unknown command 'render' (commands: process, props, settings, machine, play)"},
         {{}, 2, "A subcommand is required"},
     };
     const std::vector<std::uint8_t> precious = {'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'};

@@ -11,7 +11,12 @@
 #include <string>
 #include <string_view>
 
+#include <guiddef.h>
+#include <ntstatus.h>
+
 #include "audio/audio.h"
+
+struct _IRP;  // the platform's I/O request packet (IRP, wdm.h)
 
 namespace vastum {
 
@@ -56,17 +61,41 @@ public:
     virtual void ProcessInPlace(std::span<std::uint8_t> frames) = 0;
 };
 
+class SettingsKey;
+
+// A kernel engine's manager as a client and the filter driver reach it
+// beyond its streams: the KS property dispatch and the registry settings.
+// Both return the engine's own status; the caller has saved the
+// floating-point state.
+class EngineManager {
+public:
+    virtual ~EngineManager() = default;
+    // The request is the caller's; the engine never completes it.
+    virtual NTSTATUS HandlePropertyRequest(_IRP* irp) = 0;
+    virtual NTSTATUS SaveSettings(const SettingsKey& key) = 0;
+};
+
 struct Engine {
     std::string_view name;
     std::string_view description;
     std::span<const EngineParameter> parameters;
 
-    // Opens a stream for `format` with the settings applied in their order.
-    // `channelMask` is the format's own mask, or --mask, or 0x3 for stereo,
-    // or 0 when nothing names the speaker positions. Throws CommandError when
-    // the engine refuses the format or a setting.
+    // Opens a stream for `format`: the engine first loads `saved` (null:
+    // nothing saved) with its own LoadSettings, then takes the settings in
+    // their order. `channelMask` is the format's own mask, or --mask, or 0x3
+    // for stereo, or 0 when nothing names the speaker positions. Throws
+    // CommandError when the engine refuses the format or a setting.
     std::unique_ptr<StreamProcessor> (*createProcessor)(const AudioFormat& format, std::uint32_t channelMask,
-                                                         std::span<const ParameterSetting> settings);
+                                                         std::span<const ParameterSetting> settings,
+                                                         const SettingsKey* saved);
+
+    // A new manager that has loaded `saved` (null: nothing saved) and taken
+    // the settings, as createProcessor prepares one; null for an engine
+    // without a manager.
+    std::unique_ptr<EngineManager> (*openManager)(std::span<const ParameterSetting> settings,
+                                                  const SettingsKey* saved);
+    // The KS property set the manager answers; null without a manager.
+    const GUID* propertySet;
 };
 
 }  // namespace vastum

@@ -1,20 +1,26 @@
 // The engine "kova": the KOVA surround virtualizer, used as the filter
 // driver uses it. The manager comes from the shared library kova_kern_i386
 // (CreateKOVAManager, the export the driver imports), gets input and output
-// gain 1.0 as the driver gives it, then the settings through its setters;
-// one stream is created and formatted with the input's channel mask, and
-// every buffer goes to its ProcessInPlace. Ranges, defaults and the formats
+// gain 1.0 as the driver gives it, then its saved settings (a settings key,
+// through the engine's LoadSettings) and the user's settings (through its
+// setters and, for the presence levels, its property set); one stream is
+// created and formatted with the input's channel mask, and every buffer goes
+// to its ProcessInPlace. Ranges, defaults and the formats
 // the engine takes are its own (kova_parameters.h).
 #include <kova_interface.h>
 #include <kova_parameters.h>
+#include <kova_properties.h>
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "command_error.h"
 #include "engines/engine.h"
+#include "engines/kernel_engine_manager.h"
 #include "engines/kernel_engine_stream.h"
 #include "engines/manager_parameter.h"
+#include "engines/property_request.h"
 #include "engines/saved_floating_point_state.h"
 #include "sim/status.h"
 
@@ -48,8 +54,40 @@ constexpr ManagerParameter<M> GroupGain(std::string_view name, std::string_view 
             SetGroupGain<Group>, GetGroupGain<Group>, {}};
 }
 
-constexpr std::string_view kPresenceUnreachable =
-    "no manager operation reaches it, only the engine's property set, which the engine does not answer yet";
+// The presence levels have no manager operation: they are set and read as
+// the control panel does, through the engine's property set, whose values
+// are quarter-percent (level x 25). A level between two steps of 0.04 is
+// refused rather than rounded.
+template <KSPROPERTY_KOVA Id>
+NTSTATUS SetPresence(M& manager, double level)
+{
+    const double quarterPercent = std::round(level * 25.0);
+    if (std::fabs(level * 25.0 - quarterPercent) > 1e-4) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    return SendPropertyRequest([&manager](PIRP irp) { return manager.HandlePropertyRequest(irp); },
+                               KSPROPSETID_KOVA, Id, KSPROPERTY_TYPE_SET, std::nullopt,
+                               static_cast<std::int32_t>(quarterPercent))
+        .status;
+}
+
+// The level the engine holds, as the single-precision value it stored.
+template <KSPROPERTY_KOVA Id>
+double GetPresence(M& manager)
+{
+    const PropertyAnswer answer =
+        SendPropertyRequest([&manager](PIRP irp) { return manager.HandlePropertyRequest(irp); }, KSPROPSETID_KOVA,
+                            Id, KSPROPERTY_TYPE_GET, std::nullopt, 0);
+    return NT_SUCCESS(answer.status) ? static_cast<float>(answer.value / 25.0)
+                                     : std::numeric_limits<double>::quiet_NaN();
+}
+
+template <KSPROPERTY_KOVA Id>
+constexpr ManagerParameter<M> Presence(std::string_view name, double defaultLevel, std::string_view description)
+{
+    return {{name, Kind::Real, 0, kKOVAPresenceMaximum, defaultLevel, description}, SetPresence<Id>,
+            GetPresence<Id>, {}};
+}
 
 // Every range but the speaker-group gains' starts at 0: the switches and
 // selectors by the setters' tests, the levels and gains by the
@@ -87,14 +125,10 @@ constexpr ManagerParameter<M> kRows[] = {
     GroupGain<KOVAGroupSurround>("SurroundGain", "linear gain on the surround outputs"),
     GroupGain<KOVAGroupCenter>("CenterGain", "linear gain on the centre output"),
     GroupGain<KOVAGroupSubwoofer>("SubwooferGain", "linear gain on the subwoofer output"),
-    // The presence levels have no manager operation; only the engine's
-    // property set reaches them, and the engine does not answer it yet.
-    Unreachable<M>({"FrontPresence", Kind::Real, 0, kKOVAPresenceMaximum, kKOVADefaultFrontPresence,
-                    "presence boost on L and R (not settable yet)"},
-                   kPresenceUnreachable),
-    Unreachable<M>({"CenterPresence", Kind::Real, 0, kKOVAPresenceMaximum, kKOVADefaultCenterPresence,
-                    "presence boost on the centre output (not settable yet)"},
-                   kPresenceUnreachable),
+    Presence<KSPROPERTY_KOVA_FRONTPRESENCE>("FrontPresence", kKOVADefaultFrontPresence,
+                                            "presence boost on L and R, in steps of 0.04"),
+    Presence<KSPROPERTY_KOVA_CENTERPRESENCE>("CenterPresence", kKOVADefaultCenterPresence,
+                                             "presence boost on the centre output, in steps of 0.04"),
     Through<&M::SetCrossoverSelect, &M::GetCrossoverSelect>({"CrossoverSelect", Kind::Integer, 0,
         kKOVACrossoverSelectMaximum, kKOVADefaultCrossoverSelect, "subwoofer crossover: 80, 120, 160, 200 Hz"}),
 };
@@ -142,20 +176,29 @@ std::string DescribeRefusedFormat(const AudioFormat& format, std::uint32_t chann
         Choices(kKOVABitsPerSample, Decimal) + " bits per sample";
 }
 
-// Parameter changes and SetFormat do float work; the state is saved around
-// them as the driver's request threads save it.
-std::unique_ptr<StreamProcessor> OpenKovaStream(const AudioFormat& format, std::uint32_t channelMask,
-                                                std::span<const ParameterSetting> settings)
+// A manager as the filter driver prepares one: created through the export
+// the driver imports, input and output gain 1.0, its saved settings loaded,
+// then the user's settings. The caller has saved the floating-point state.
+Released<KOVAManager> OpenKovaManager(std::span<const ParameterSetting> settings, const SettingsKey* saved)
 {
-    SavedFloatingPointState floatingPoint;
     Released<KOVAManager> manager(CreateKOVAManager());
     if (!manager) {
         throw CommandError("engine kova: CreateKOVAManager made no manager");
     }
     manager->SetInputGain(1.0f);
     manager->SetOutputGain(1.0f);
+    LoadSavedSettings(*manager, saved, kName);
     ApplySettings(*manager, kRows, kShown, settings, kName);
+    return manager;
+}
 
+// Parameter changes and SetFormat do float work; the state is saved around
+// them as the driver's request threads save it.
+std::unique_ptr<StreamProcessor> OpenKovaStream(const AudioFormat& format, std::uint32_t channelMask,
+                                                std::span<const ParameterSetting> settings, const SettingsKey* saved)
+{
+    SavedFloatingPointState floatingPoint;
+    Released<KOVAManager> manager = OpenKovaManager(settings, saved);
     Released<KOVAStream> stream(manager->CreateStream());
     if (!stream) {
         throw CommandError("engine kova: CreateStream made no stream");
@@ -168,6 +211,13 @@ std::unique_ptr<StreamProcessor> OpenKovaStream(const AudioFormat& format, std::
     return std::make_unique<KernelEngineStream<KOVAManager, KOVAStream>>(std::move(manager), std::move(stream));
 }
 
+std::unique_ptr<EngineManager> OpenKovaManagerOnly(std::span<const ParameterSetting> settings,
+                                                   const SettingsKey* saved)
+{
+    SavedFloatingPointState floatingPoint;
+    return std::make_unique<KernelEngineManager<KOVAManager>>(OpenKovaManager(settings, saved));
+}
+
 }  // namespace
 
 extern const Engine kKovaEngine;  // listed in the engine table
@@ -176,6 +226,8 @@ constinit const Engine kKovaEngine = {
     .description = "KOVA surround virtualizer: up to seven channels on two speakers or headphones",
     .parameters = kShown,
     .createProcessor = OpenKovaStream,
+    .openManager = OpenKovaManagerOnly,
+    .propertySet = &KSPROPSETID_KOVA,
 };
 
 }  // namespace vastum

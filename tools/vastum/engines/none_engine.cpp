@@ -12,7 +12,7 @@ public:
 };
 
 std::unique_ptr<StreamProcessor> CreatePassThrough(const AudioFormat&, std::uint32_t,
-                                                   std::span<const ParameterSetting>)
+                                                   std::span<const ParameterSetting>, const SettingsKey*)
 {
     return std::make_unique<PassThroughProcessor>();
 }
@@ -25,6 +25,8 @@ constinit const Engine kNoneEngine = {
     .description = "copies the audio unchanged",
     .parameters = {},
     .createProcessor = CreatePassThrough,
+    .openManager = nullptr,  // nothing to ask, nothing to save
+    .propertySet = nullptr,
 };
 
 }  // namespace vastum

@@ -1,14 +1,17 @@
 // The engine "vyohd": the VYO HD stereo enhancer, used as the filter driver
 // uses it. The manager comes from the shared library vyohd_kern_i386
 // (CreateVYOHDManager2, the export the driver imports); the settings go
+// (a saved settings key first, through the engine's LoadSettings) go
 // through the manager's setters, then one stream is created and formatted,
 // and every buffer goes to its ProcessInPlace. Ranges and defaults are the
 // engine's own (vyohd_parameters.h).
 #include <vyohd_interface.h>
 #include <vyohd_parameters.h>
+#include <vyohd_properties.h>
 
 #include "command_error.h"
 #include "engines/engine.h"
+#include "engines/kernel_engine_manager.h"
 #include "engines/kernel_engine_stream.h"
 #include "engines/manager_parameter.h"
 #include "engines/saved_floating_point_state.h"
@@ -71,18 +74,27 @@ WAVEFORMATEX WaveFormat(const AudioFormat& format)
     return wave;
 }
 
-// Parameter changes, stream creation and SetFormat do float work; the
-// state is saved around them as the driver's request threads save it.
-std::unique_ptr<StreamProcessor> OpenVyohdStream(const AudioFormat& format, std::uint32_t,
-                                                 std::span<const ParameterSetting> settings)
+// A manager as the filter driver prepares one: created through the export
+// the driver imports, its saved settings loaded, then the user's settings.
+// The caller has saved the floating-point state.
+Released<VYOHDManager> OpenVyohdManager(std::span<const ParameterSetting> settings, const SettingsKey* saved)
 {
-    SavedFloatingPointState floatingPoint;
     Released<VYOHDManager> manager(CreateVYOHDManager2());
     if (!manager) {
         throw CommandError("engine vyohd: CreateVYOHDManager2 made no manager");
     }
+    LoadSavedSettings(*manager, saved, kName);
     ApplySettings(*manager, kRows, kShown, settings, kName);
+    return manager;
+}
 
+// Parameter changes, stream creation and SetFormat do float work; the
+// state is saved around them as the driver's request threads save it.
+std::unique_ptr<StreamProcessor> OpenVyohdStream(const AudioFormat& format, std::uint32_t,
+                                                 std::span<const ParameterSetting> settings, const SettingsKey* saved)
+{
+    SavedFloatingPointState floatingPoint;
+    Released<VYOHDManager> manager = OpenVyohdManager(settings, saved);
     Released<VYOHDStream> stream(manager->CreateStream());
     if (!stream) {
         throw CommandError("engine vyohd: CreateStream made no stream");
@@ -95,6 +107,13 @@ std::unique_ptr<StreamProcessor> OpenVyohdStream(const AudioFormat& format, std:
     return std::make_unique<KernelEngineStream<VYOHDManager, VYOHDStream>>(std::move(manager), std::move(stream));
 }
 
+std::unique_ptr<EngineManager> OpenVyohdManagerOnly(std::span<const ParameterSetting> settings,
+                                                    const SettingsKey* saved)
+{
+    SavedFloatingPointState floatingPoint;
+    return std::make_unique<KernelEngineManager<VYOHDManager>>(OpenVyohdManager(settings, saved));
+}
+
 }  // namespace
 
 extern const Engine kVyohdEngine;  // listed in the engine table
@@ -103,6 +122,8 @@ constinit const Engine kVyohdEngine = {
     .description = "VYO HD stereo enhancer, on the first two channels (mono passes unchanged)",
     .parameters = kShown,
     .createProcessor = OpenVyohdStream,
+    .openManager = OpenVyohdManagerOnly,
+    .propertySet = &KSPROPSETID_VYOHD,
 };
 
 }  // namespace vastum

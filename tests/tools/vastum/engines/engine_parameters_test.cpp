@@ -22,7 +22,8 @@ constexpr EngineParameter kParameters[] = {
     {"Depth", ParameterKind::Real, 0, 2, 0.4f, "a single-precision default"},
     {"Gain", ParameterKind::Real, -vastum::kAnySingle, vastum::kAnySingle, 1, "any gain"},
 };
-const Engine kFixtureEngine = {"fixture", "an engine with one parameter of each kind", kParameters, nullptr};
+const Engine kFixtureEngine = {"fixture", "an engine with one parameter of each kind", kParameters, nullptr, nullptr,
+                                nullptr};
 
 std::vector<vastum::ParameterSetting> Parse(std::vector<std::string> assignments)
 {

@@ -99,7 +99,7 @@ bool EngineTakes(const Engine& engine, const EngineParameter& parameter, const s
 {
     const ParameterSetting setting = Unchecked(engine, parameter.name, std::stod(text));
     try {
-        engine.createProcessor(kStereo, 0x3, {&setting, 1});
+        engine.createProcessor(kStereo, 0x3, {&setting, 1}, nullptr);
         return true;
     } catch (const UsageError&) {
         return false;
@@ -112,7 +112,7 @@ TEST(KernelEngines, set_accepts_exactly_what_each_engines_setter_takes)
         const Engine& engine = EngineNamed(name);
         for (const EngineParameter& parameter : engine.parameters) {
             if (parameter.name == "FrontPresence" || parameter.name == "CenterPresence") {
-                continue;  // no manager operation reaches them (below)
+                continue;  // the property set takes them in steps of 0.04 (below)
             }
             for (const std::string& text : ValuesAroundTheRange(parameter)) {
                 const std::string assignment = std::string(parameter.name) + "=" + text;
@@ -154,24 +154,31 @@ TEST(KernelEngines, a_refusing_engine_is_named_with_the_parameter_and_its_range)
         const Engine& engine = EngineNamed(c.engine);
         const ParameterSetting setting = Unchecked(engine, c.name, c.value);
         try {
-            engine.createProcessor(kStereo, 0x3, {&setting, 1});
+            engine.createProcessor(kStereo, 0x3, {&setting, 1}, nullptr);
             ADD_FAILURE() << c.message;
         } catch (const UsageError& error) {
             EXPECT_EQ(std::string(error.what()), c.message);
         }
     }
+}
 
+// The presence levels have no manager operation: the command line sets them
+// through the KOVA property set, in its quarter-percent steps (0.04).
+TEST(KernelEngines, presence_levels_are_set_through_the_property_set_in_its_steps)
+{
     const Engine& kova = EngineNamed("kova");
-    for (const std::string presence : {"FrontPresence=1", "CenterPresence=4"}) {
+    for (const std::string presence : {"FrontPresence=0", "FrontPresence=2.2", "CenterPresence=4"}) {
         const auto settings = vastum::ParseParameterSettings(kova, std::vector<std::string>{presence});
-        try {
-            kova.createProcessor(kStereo, 0x3, settings);
-            ADD_FAILURE() << presence << " was set, though no manager operation reaches it";
-        } catch (const CommandError& error) {
-            EXPECT_NE(std::string(error.what()).find("cannot set " + presence.substr(0, presence.find('=')) + " yet"),
-                      std::string::npos)
-                << error.what();
-        }
+        EXPECT_NO_THROW(kova.createProcessor(kStereo, 0x3, settings, nullptr)) << presence;
+    }
+    const auto between = vastum::ParseParameterSettings(kova, std::vector<std::string>{"CenterPresence=2.21"});
+    try {
+        kova.createProcessor(kStereo, 0x3, between, nullptr);
+        ADD_FAILURE() << "CenterPresence=2.21 lies between two steps and was taken";
+    } catch (const UsageError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "--set CenterPresence=2.21: engine kova refused CenterPresence (STATUS_INVALID_PARAMETER); "
+                  "CenterPresence must be 0..4");
     }
 }
 
@@ -211,7 +218,7 @@ TEST(KernelEngines, every_engine_object_is_released_whatever_happens)
         }
         const std::uint32_t mask = c.format.channelMask.value_or(c.format.channels == 2 ? 0x3 : 0);
         try {
-            auto stream = engine.createProcessor(c.format, mask, settings);
+            auto stream = engine.createProcessor(c.format, mask, settings, nullptr);
             EXPECT_EQ(std::string(c.error), "") << "the stream opened";
             std::vector<std::uint8_t> pcm(c.format.BytesPerFrame() * 100, 0x11);
             {
