@@ -5,6 +5,7 @@
 #include "filter_device.h"
 #include "looped_streaming.h"
 #include "pool_tags.h"
+#include "service_parameters.h"
 #include "settings.h"
 
 namespace {
@@ -26,7 +27,7 @@ VOID InitializeFilterDevice(FilterDevice* device, PDEVICE_OBJECT self, PDEVICE_O
     CreateEngineManagers(&device->Engines);
     WriteBooleanNoFence(&device->SettingsChanged, FALSE);
     WriteProcMode(device, 0);
-    device->LoopedStreamingDisabled = FALSE;
+    device->LoopedStreamingDisabled = ReadLoopedStreamingDisabled();
     KeInitializeMutex(&device->NotificationMutex, 0);
     InitializeListHead(&device->NotificationList);
     IoInitializeRemoveLock(&device->RemoveLock, kRemoveLockTag, kRemoveLockMaximumMinutes, kRemoveLockHighWatermark);

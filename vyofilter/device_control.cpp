@@ -3,6 +3,7 @@
 // down untouched.
 
 #include "filter_device.h"
+#include "property_path.h"
 #include "request_forwarding.h"
 #include "stream_context.h"
 
@@ -17,6 +18,9 @@ NTSTATUS NTAPI DispatchDeviceControl(PDEVICE_OBJECT DeviceObject, PIRP Irp)
         return CompleteRequest(Irp, status, 0);
     }
     switch (IoGetCurrentIrpStackLocation(Irp)->Parameters.DeviceIoControl.IoControlCode) {
+    case IOCTL_KS_PROPERTY:
+        status = HandleKsPropertyRequest(device, Irp);
+        break;
     case IOCTL_KS_WRITE_STREAM:
         ProcessWriteStream(&device->Engines, Irp);
         status = PassDown(device, Irp);

@@ -39,13 +39,14 @@ void FilterMachine::TearDown()
     std::filesystem::remove_all(m_folder);
 }
 
-void FilterMachine::InstallCard(const std::vector<std::wstring>& filtersBelow, const std::wstring& instance)
+void FilterMachine::InstallCard(const std::vector<std::wstring>& filtersBelow, const std::wstring& instance,
+                                bool record)
 {
     vcard::CardSetup setup;
     setup.instanceId = instance;
     setup.upperFilters = filtersBelow;
     setup.upperFilters.push_back(L"vyofilter");
-    setup.sinkFolder = m_sink;
+    setup.sinkFolder = record ? m_sink : std::filesystem::path();
     ASSERT_EQ(vcard::InstallCard(setup), STATUS_SUCCESS);
 }
 

@@ -28,9 +28,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Installs the card under the filter (and the given filters below it).
+    // Installs the card under the filter (and the given filters below it),
+    // recording what it plays unless `record` is false.
     void InstallCard(const std::vector<std::wstring>& filtersBelow = {},
-                     const std::wstring& instance = vcard::kCardInstance);
+                     const std::wstring& instance = vcard::kCardInstance, bool record = true);
     void Refuse(const vcard::CardRefusals& refusals);
 
     HANDLE OpenFilter();
