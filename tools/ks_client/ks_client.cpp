@@ -153,15 +153,11 @@ public:
         }
     }
 
-    DWORD Play(const WAVEFORMATEX* wave, const std::uint8_t* data, std::size_t bytes, std::string* step)
+    DWORD Play(const std::wstring& device, const WAVEFORMATEX* wave, const std::uint8_t* data, std::size_t bytes,
+               std::string* step)
     {
-        const auto devices = RenderDevices();
-        *step = "find a render device";
-        if (devices.empty()) {
-            return ERROR_DEV_NOT_EXIST;
-        }
         *step = "open the filter";
-        m_filter = OpenFilter(devices[0]);
+        m_filter = OpenFilter(device);
         if (m_filter == INVALID_HANDLE_VALUE) {
             return GetLastError();
         }
@@ -213,15 +209,28 @@ private:
 
 }  // namespace
 
-DWORD PlayToFirstRenderDevice(const WAVEFORMATEX* wave, const std::uint8_t* data, std::size_t bytes,
-                              std::string* failedStep)
+DWORD PlayToRenderDevice(const std::wstring& interfacePath, const WAVEFORMATEX* wave, const std::uint8_t* data,
+                         std::size_t bytes, std::string* failedStep)
 {
     std::string step;
-    const DWORD error = Playback().Play(wave, data, bytes, &step);
+    const DWORD error = Playback().Play(interfacePath, wave, data, bytes, &step);
     if (failedStep != nullptr) {
         *failedStep = error == ERROR_SUCCESS ? std::string() : step;
     }
     return error;
+}
+
+DWORD PlayToFirstRenderDevice(const WAVEFORMATEX* wave, const std::uint8_t* data, std::size_t bytes,
+                              std::string* failedStep)
+{
+    const auto devices = RenderDevices();
+    if (devices.empty()) {
+        if (failedStep != nullptr) {
+            *failedStep = "find a render device";
+        }
+        return ERROR_DEV_NOT_EXIST;
+    }
+    return PlayToRenderDevice(devices[0], wave, data, bytes, failedStep);
 }
 
 std::string ErrorName(DWORD error)

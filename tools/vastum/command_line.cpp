@@ -10,6 +10,7 @@
 #include "command_error.h"
 #include "engines/engine_parameters.h"
 #include "engines/engine_table.h"
+#include "machine/demo_command.h"
 #include "machine/machine_command.h"
 #include "machine/play_command.h"
 #include "option_values.h"
@@ -342,6 +343,46 @@ CLI::App* AddPlayCommand(CLI::App& app, PlayRequest& request, std::string& outpu
     return play;
 }
 
+struct DemoOptions {
+    std::string engine = "vyohd";
+    std::string state;
+    std::string out = "out";
+    std::string input;
+    CLI::Option* inputOption = nullptr;
+};
+
+CLI::App* AddDemoCommand(CLI::App& app, DemoOptions& options)
+{
+    CLI::App* demo = app.add_subcommand("demo",
+        "Play the built-in demo programme (or a sound file) through the whole system on the simulated\n"
+        "machine: the virtual card with VYOFilter above it, the engine chosen through the filter's ProcMode\n"
+        "as a client chooses it, 10 ms write requests. Writes OUT/input.wav (what was played) and\n"
+        "OUT/output.wav (what the card played) and prints the engine, its settings and the levels.");
+    demo->add_option("--engine", options.engine, "vyohd (ProcMode 0, the default), kova (1) or off (2)")
+        ->type_name("NAME");
+    demo->add_option("--state", options.state, "The machine's state folder (default OUT/machine)")->type_name("DIR");
+    demo->add_option("--out", options.out, "Where input.wav and output.wav go (default out)")->type_name("DIR");
+    options.inputOption =
+        demo->add_option("--in", options.input, "A sound file to play instead of the demo programme ('-': standard input)")
+            ->type_name("FILE");
+    return demo;
+}
+
+DemoRequest BuildDemoRequest(const DemoOptions& options)
+{
+    DemoRequest request;
+    request.engine = ParseDemoEngine(options.engine);
+    request.stateFolder = options.state;
+    if (options.out.empty()) {
+        throw UsageError("--out needs a folder");
+    }
+    request.outFolder = options.out;
+    if (options.inputOption->count() > 0) {
+        request.inputPath = options.input;
+    }
+    return request;
+}
+
 // A message is one line, whatever the library or the system put into it.
 std::string OneLine(std::string message)
 {
@@ -373,6 +414,8 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     PlayRequest playRequest;
     std::string playOutput;
     CLI::App* play = AddPlayCommand(app, playRequest, playOutput);
+    DemoOptions demoOptions;
+    CLI::App* demo = AddDemoCommand(app, demoOptions);
 
     // The parser would only say that a subcommand is missing.
     if (argc > 1 && argv[1][0] != '-' &&
@@ -410,6 +453,9 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
                 playRequest.outputPath = playOutput;
             }
             RunPlay(playRequest, out, err);
+        }
+        if (demo->parsed()) {
+            RunDemo(BuildDemoRequest(demoOptions), out, err);
         }
         return 0;
     } catch (const UsageError& error) {

@@ -100,7 +100,7 @@ TEST_F(VastumProgram, bad_input_gets_one_line_a_nonzero_exit_and_no_output)
         {{"process", "--engine", "none", "--settings", "notes.txt", "out.wav"}, 2,
          "--settings: engine none has no property set and no settings"},
         {{"process"}, 2, "OUT is required"},
-        {{"render", "out.wav"}, 2, "unknown command 'render' (commands: process, props, settings, machine, play)"},
+        {{"render", "out.wav"}, 2, "unknown command 'render' (commands: process, props, settings, machine, play, demo)"},
         {{}, 2, "A subcommand is required"},
     };
     const std::vector<std::uint8_t> precious = {'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'};

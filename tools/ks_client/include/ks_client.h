@@ -70,6 +70,9 @@ DWORD Write(HANDLE pin, KSSTREAM_HEADER* headers, ULONG count, DWORD* written = 
 // failed; everything opened is closed again either way.
 DWORD PlayToFirstRenderDevice(const WAVEFORMATEX* wave, const std::uint8_t* data, std::size_t bytes,
                               std::string* failedStep = nullptr);
+// The same through the render device of this interface path.
+DWORD PlayToRenderDevice(const std::wstring& interfacePath, const WAVEFORMATEX* wave, const std::uint8_t* data,
+                         std::size_t bytes, std::string* failedStep = nullptr);
 
 // The name of a Win32 error code, for messages ("ERROR_NO_MATCH").
 std::string ErrorName(DWORD error);

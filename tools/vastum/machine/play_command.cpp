@@ -9,6 +9,7 @@
 #include "command_error.h"
 #include "files/atomic_file.h"
 #include "files/input_bytes.h"
+#include "machine/client_wave_format.h"
 #include "machine/machine_session.h"
 #include "sim/text.h"
 #include "sim/process.h"
@@ -16,15 +17,6 @@
 namespace vastum {
 
 namespace {
-
-WAVEFORMATEXTENSIBLE WaveFormatOf(const AudioFormat& format)
-{
-    WAVEFORMATEXTENSIBLE wave = ksclient::PcmFormat(format.channels, format.sampleRate, format.bitsPerSample);
-    if (format.channelMask && wave.Format.wFormatTag == WAVE_FORMAT_EXTENSIBLE) {
-        wave.dwChannelMask = *format.channelMask;
-    }
-    return wave;
-}
 
 std::string Seconds(const Audio& audio)
 {
@@ -41,7 +33,7 @@ std::vector<vcard::Recording> PlayAsClient(const Audio& audio, const std::string
     if (devices.empty()) {
         throw CommandError("the machine has no render device (install one: vastum machine --state DIR install-card)");
     }
-    const WAVEFORMATEXTENSIBLE wave = WaveFormatOf(audio.format);
+    const WAVEFORMATEXTENSIBLE wave = ClientWaveFormat(audio.format);
     vcard::ForgetFinishedRecordings();
     sim::ClientProcess client("vastum play");
     sim::ProcessScope scope(client);
