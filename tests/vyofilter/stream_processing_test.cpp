@@ -233,7 +233,7 @@ TEST_F(StreamProcessing, malformed_client_requests_pass_down_unprocessed)
     ClientPages hidden(4096);
     hidden.Protect(PAGE_NOACCESS);
     ClientPages shortPage(4096);
-    std::memcpy(shortPage.data(), signal.data(), 4096);
+    std::memcpy(shortPage.data(), signal.data(), signal.size());
 
     Bytes good = signal;
     const auto size = static_cast<ULONG>(signal.size());

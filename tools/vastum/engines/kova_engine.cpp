@@ -51,7 +51,7 @@ template <KOVASpeakerGroup Group>
 constexpr ManagerParameter<M> GroupGain(std::string_view name, std::string_view description)
 {
     return {{name, Kind::Real, -kAnySingle, kAnySingle, kKOVADefaultSpeakerGroupGain, description},
-            SetGroupGain<Group>, GetGroupGain<Group>, {}};
+            SetGroupGain<Group>, GetGroupGain<Group>};
 }
 
 // The presence levels have no manager operation: they are set and read as
@@ -86,7 +86,7 @@ template <KSPROPERTY_KOVA Id>
 constexpr ManagerParameter<M> Presence(std::string_view name, double defaultLevel, std::string_view description)
 {
     return {{name, Kind::Real, 0, kKOVAPresenceMaximum, defaultLevel, description}, SetPresence<Id>,
-            GetPresence<Id>, {}};
+            GetPresence<Id>};
 }
 
 // Every range but the speaker-group gains' starts at 0: the switches and

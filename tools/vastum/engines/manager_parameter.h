@@ -28,11 +28,8 @@ namespace vastum {
 template <typename Manager>
 struct ManagerParameter {
     EngineParameter shown;
-    // Null when no manager operation reaches the parameter; `unreachable`
-    // then says why.
     NTSTATUS (*set)(Manager& manager, double value);
     double (*get)(Manager& manager);
-    std::string_view unreachable;
 };
 
 // The value as the setter's argument type. A whole number goes through a
@@ -72,15 +69,7 @@ template <auto Setter, auto Getter>
 constexpr auto Through(EngineParameter shown)
 {
     using Manager = typename SetterCall<Setter>::Manager;
-    return ManagerParameter<Manager>{shown, &SetterCall<Setter>::Call, &GetterCall<Getter>::Call, {}};
-}
-
-// A row that no manager operation reaches: --help lists it, --set refuses
-// it, saying `why`.
-template <typename Manager>
-constexpr ManagerParameter<Manager> Unreachable(EngineParameter shown, std::string_view why)
-{
-    return ManagerParameter<Manager>{shown, nullptr, nullptr, why};
+    return ManagerParameter<Manager>{shown, &SetterCall<Setter>::Call, &GetterCall<Getter>::Call};
 }
 
 // The rows' parameters, in row order, for Engine::parameters.
@@ -116,10 +105,6 @@ void ApplySettings(Manager& manager, const ManagerParameter<Manager> (&rows)[Cou
         }
         const ManagerParameter<Manager>& row = rows[index];
         const std::string name(row.shown.name);
-        if (row.set == nullptr) {
-            throw CommandError("--set " + setting.assignment + ": engine " + std::string(engineName) +
-                               " cannot set " + name + " yet: " + std::string(row.unreachable));
-        }
         const NTSTATUS status = row.set(manager, setting.value);
         if (!NT_SUCCESS(status)) {
             throw UsageError("--set " + setting.assignment + ": engine " + std::string(engineName) + " refused " +
