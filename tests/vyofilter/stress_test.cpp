@@ -29,8 +29,10 @@ constexpr int kPropertyClients = 2;
 constexpr int kPropertyRequestsPerClient = 700;
 constexpr auto kRoundTime = std::chrono::seconds(3);
 
+// The clock of a round starts when it is made, before any thread that
+// looks at it.
 struct Round {
-    Clock::time_point deadline;
+    const Clock::time_point deadline = Clock::now() + kRoundTime;
     std::atomic<int> failures{0};
     std::atomic<int> writes{0};
 
@@ -158,7 +160,6 @@ void PropertyClient(Round& round, int index)
 
 void RunRound(Round& round)
 {
-    round.deadline = Clock::now() + kRoundTime;
     std::vector<std::thread> threads;
     for (int i = 0; i < kPlayers; ++i) {
         threads.emplace_back(Player, std::ref(round), i);
