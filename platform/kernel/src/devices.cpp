@@ -1,18 +1,21 @@
 // Driver objects, device objects, device stacks, and the names by which
 // devices are opened.
 
-#include <cwctype>
 #include <map>
 #include <mutex>
 #include <new>
 
 #include "io_manager.h"
+#include "names.h"
 #include "object_types.h"
 #include "pool_tags.h"
 #include "sim/bugcheck.h"
 #include "sim/io.h"
 
 namespace {
+
+using sim::FromUnicodeString;
+using sim::Lower;
 
 struct DriverBody {
     DRIVER_OBJECT object;
@@ -32,15 +35,6 @@ std::mutex& TopologyLock()
     return lock;
 }
 
-std::wstring Lower(const std::wstring& text)
-{
-    std::wstring lower = text;
-    for (wchar_t& c : lower) {
-        c = static_cast<wchar_t>(std::towlower(c));
-    }
-    return lower;
-}
-
 std::map<std::wstring, PDEVICE_OBJECT>& DeviceNames()
 {
     static std::map<std::wstring, PDEVICE_OBJECT> names;
@@ -56,14 +50,6 @@ std::map<std::wstring, Link>& SymbolicLinks()
 {
     static std::map<std::wstring, Link> links;
     return links;
-}
-
-std::wstring FromUnicodeString(PCUNICODE_STRING string)
-{
-    if (string == nullptr || string->Buffer == nullptr) {
-        return {};
-    }
-    return std::wstring(string->Buffer, string->Length / sizeof(WCHAR));
 }
 
 // The longest entry of the map that is the name itself or a prefix of it

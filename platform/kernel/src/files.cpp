@@ -7,6 +7,7 @@
 
 #include "io_manager.h"
 #include "irp.h"
+#include "names.h"
 #include "object_types.h"
 #include "pool_tags.h"
 #include "process.h"
@@ -190,11 +191,8 @@ NTSYSAPI NTSTATUS NTAPI NtCreateFile(PHANDLE FileHandle, ACCESS_MASK DesiredAcce
     (void)EaBuffer;
     (void)EaLength;
     sim::thread_state::UserModeCall call;
-    PUNICODE_STRING name = ObjectAttributes->ObjectName;
-    const std::wstring path =
-        name != nullptr && name->Buffer != nullptr ? std::wstring(name->Buffer, name->Length / sizeof(WCHAR)) : L"";
-    return sim::io::OpenFile(ObjectAttributes->RootDirectory, path, DesiredAccess, ShareAccess, CreateOptions,
-                             FileHandle, IoStatusBlock);
+    return sim::io::OpenFile(ObjectAttributes->RootDirectory, sim::FromUnicodeString(ObjectAttributes->ObjectName),
+                             DesiredAccess, ShareAccess, CreateOptions, FileHandle, IoStatusBlock);
 }
 
 NTSYSAPI NTSTATUS NTAPI NtDeviceIoControlFile(HANDLE FileHandle, HANDLE Event, PIO_APC_ROUTINE ApcRoutine,

@@ -7,12 +7,12 @@
 
 #include <algorithm>
 #include <climits>
-#include <cwctype>
 #include <map>
 #include <memory>
 #include <mutex>
 
 #include "io_manager.h"
+#include "names.h"
 #include "pool_tags.h"
 #include "registry_tree.h"
 #include "sim/io.h"
@@ -20,6 +20,8 @@
 #include "sim/registry.h"
 
 namespace {
+
+using sim::Lower;
 
 const std::wstring kControlSet = L"\\Registry\\Machine\\System\\CurrentControlSet";
 const std::wstring kEnum = kControlSet + L"\\Enum";
@@ -71,11 +73,6 @@ MachineState& Machine()
 {
     static MachineState* state = new MachineState;
     return *state;
-}
-
-std::wstring Lower(const std::wstring& text)
-{
-    return sim::registry_internal::Lower(text);
 }
 
 std::wstring ReadString(const std::wstring& key, const std::wstring& name)
@@ -685,7 +682,7 @@ NTKERNELAPI NTSTATUS NTAPI IoRegisterDeviceInterface(PDEVICE_OBJECT PhysicalDevi
     deviceInterface.link = L"\\??\\" + instance + L"#" + sim::machine::GuidText(*InterfaceClassGuid);
     if (ReferenceString != nullptr && ReferenceString->Length > 0) {
         deviceInterface.reference =
-            L"\\" + std::wstring(ReferenceString->Buffer, ReferenceString->Length / sizeof(WCHAR));
+            L"\\" + sim::FromUnicodeString(ReferenceString);
     }
     const std::wstring full = deviceInterface.link + deviceInterface.reference;
     const SIZE_T bytes = (full.size() + 1) * sizeof(WCHAR);
@@ -711,7 +708,7 @@ NTKERNELAPI NTSTATUS NTAPI IoRegisterDeviceInterface(PDEVICE_OBJECT PhysicalDevi
 
 NTKERNELAPI NTSTATUS NTAPI IoSetDeviceInterfaceState(PUNICODE_STRING SymbolicLinkName, BOOLEAN Enable)
 {
-    const std::wstring full(SymbolicLinkName->Buffer, SymbolicLinkName->Length / sizeof(WCHAR));
+    const std::wstring full = sim::FromUnicodeString(SymbolicLinkName);
     MachineState& machine = Machine();
     std::lock_guard<std::mutex> guard(machine.tables);
     for (auto& entry : machine.devnodes) {

@@ -1,9 +1,9 @@
 // The registry routines of the kernel over the simulated registry tree.
 
-#include <algorithm>
-#include <cwctype>
+#include <iterator>
 #include <new>
 
+#include "names.h"
 #include "object_manager.h"
 #include "object_types.h"
 #include "registry_tree.h"
@@ -13,7 +13,9 @@ namespace {
 
 using sim::registry_internal::Key;
 using sim::registry_internal::Value;
+using sim::registry_internal::Walk;
 using sim::registry::Operation;
+using sim::FromUnicodeString;
 
 struct KeyBody {
     std::shared_ptr<Key> key;
@@ -40,14 +42,6 @@ NTSTATUS InjectedFailure(Operation operation)
     }
     pending->second.first -= 1;
     return pending->second.second;
-}
-
-std::wstring FromUnicodeString(PCUNICODE_STRING string)
-{
-    if (string == nullptr || string->Buffer == nullptr) {
-        return {};
-    }
-    return std::wstring(string->Buffer, string->Length / sizeof(WCHAR));
 }
 
 // The key behind a handle, referenced for the caller. The Zw routines are
@@ -78,12 +72,29 @@ NTSTATUS MakeKeyHandle(const std::shared_ptr<Key>& key, ACCESS_MASK access, ULON
     return STATUS_SUCCESS;
 }
 
-// The parent key and the path below it that the object attributes name.
-NTSTATUS ResolveStart(POBJECT_ATTRIBUTES attributes, std::shared_ptr<Key>* start, std::wstring* relative)
+// The key behind a handle for one operation, unless a test planned the
+// operation's failure.
+NTSTATUS KeyForOperation(Operation operation, HANDLE handle, std::shared_ptr<Key>* key)
 {
+    NTSTATUS status = InjectedFailure(operation);
+    if (!NT_SUCCESS(status)) {
+        return status;
+    }
+    return KeyFromHandle(handle, key);
+}
+
+// The parent key and the path below it that the object attributes name,
+// unless a test planned the operation's failure.
+NTSTATUS ResolveStart(Operation operation, POBJECT_ATTRIBUTES attributes, std::shared_ptr<Key>* start,
+                      std::wstring* relative)
+{
+    NTSTATUS status = InjectedFailure(operation);
+    if (!NT_SUCCESS(status)) {
+        return status;
+    }
     const std::wstring name = FromUnicodeString(attributes->ObjectName);
     if (attributes->RootDirectory != nullptr) {
-        NTSTATUS status = KeyFromHandle(attributes->RootDirectory, start);
+        status = KeyFromHandle(attributes->RootDirectory, start);
         if (!NT_SUCCESS(status)) {
             return status;
         }
@@ -94,22 +105,13 @@ NTSTATUS ResolveStart(POBJECT_ATTRIBUTES attributes, std::shared_ptr<Key>* start
         return STATUS_SUCCESS;
     }
     const std::wstring prefix = L"\\registry";
-    if (sim::registry_internal::Lower(name.substr(0, prefix.size())) != prefix ||
+    if (sim::Lower(name.substr(0, prefix.size())) != prefix ||
         (name.size() > prefix.size() && name[prefix.size()] != L'\\')) {
         return STATUS_OBJECT_PATH_SYNTAX_BAD;
     }
     *start = sim::registry_internal::Root();
     *relative = name.size() > prefix.size() ? name.substr(prefix.size() + 1) : L"";
     return STATUS_SUCCESS;
-}
-
-std::shared_ptr<Key> Walk(std::shared_ptr<Key> key, const std::vector<std::wstring>& parts, size_t count)
-{
-    for (size_t i = 0; i < count && key != nullptr; ++i) {
-        auto sub = key->subkeys.find(sim::registry_internal::Lower(parts[i]));
-        key = sub == key->subkeys.end() ? nullptr : sub->second;
-    }
-    return key;
 }
 
 }  // namespace
@@ -144,13 +146,9 @@ void ClearFaults()
 NTSYSAPI NTSTATUS NTAPI ZwOpenKey(PHANDLE KeyHandle, ACCESS_MASK DesiredAccess, POBJECT_ATTRIBUTES ObjectAttributes)
 {
     *KeyHandle = nullptr;
-    NTSTATUS status = InjectedFailure(Operation::OpenKey);
-    if (!NT_SUCCESS(status)) {
-        return status;
-    }
     std::shared_ptr<Key> start;
     std::wstring relative;
-    status = ResolveStart(ObjectAttributes, &start, &relative);
+    NTSTATUS status = ResolveStart(Operation::OpenKey, ObjectAttributes, &start, &relative);
     if (!NT_SUCCESS(status)) {
         return status;
     }
@@ -175,13 +173,9 @@ NTSYSAPI NTSTATUS NTAPI ZwCreateKey(PHANDLE KeyHandle, ACCESS_MASK DesiredAccess
     (void)TitleIndex;
     (void)Class;
     *KeyHandle = nullptr;
-    NTSTATUS status = InjectedFailure(Operation::CreateKey);
-    if (!NT_SUCCESS(status)) {
-        return status;
-    }
     std::shared_ptr<Key> start;
     std::wstring relative;
-    status = ResolveStart(ObjectAttributes, &start, &relative);
+    NTSTATUS status = ResolveStart(Operation::CreateKey, ObjectAttributes, &start, &relative);
     if (!NT_SUCCESS(status)) {
         return status;
     }
@@ -200,7 +194,7 @@ NTSYSAPI NTSTATUS NTAPI ZwCreateKey(PHANDLE KeyHandle, ACCESS_MASK DesiredAccess
             if (parent == nullptr) {
                 return STATUS_OBJECT_NAME_NOT_FOUND;  // only the last component is created
             }
-            const std::wstring lower = sim::registry_internal::Lower(parts.back());
+            const std::wstring lower = sim::Lower(parts.back());
             auto existing = parent->subkeys.find(lower);
             if (existing != parent->subkeys.end()) {
                 key = existing->second;
@@ -225,12 +219,8 @@ NTSYSAPI NTSTATUS NTAPI ZwCreateKey(PHANDLE KeyHandle, ACCESS_MASK DesiredAccess
 
 NTSYSAPI NTSTATUS NTAPI ZwDeleteKey(HANDLE KeyHandle)
 {
-    NTSTATUS status = InjectedFailure(Operation::DeleteKey);
-    if (!NT_SUCCESS(status)) {
-        return status;
-    }
     std::shared_ptr<Key> key;
-    status = KeyFromHandle(KeyHandle, &key);
+    NTSTATUS status = KeyForOperation(Operation::DeleteKey, KeyHandle, &key);
     if (!NT_SUCCESS(status)) {
         return status;
     }
@@ -245,7 +235,7 @@ NTSYSAPI NTSTATUS NTAPI ZwDeleteKey(HANDLE KeyHandle)
         return STATUS_ACCESS_DENIED;
     }
     key->deleted = true;
-    key->parent->subkeys.erase(sim::registry_internal::Lower(key->name));
+    key->parent->subkeys.erase(sim::Lower(key->name));
     key->parent = nullptr;
     return STATUS_SUCCESS;
 }
@@ -254,12 +244,8 @@ NTSYSAPI NTSTATUS NTAPI ZwSetValueKey(HANDLE KeyHandle, PUNICODE_STRING ValueNam
                                       PVOID Data, ULONG DataSize)
 {
     (void)TitleIndex;
-    NTSTATUS status = InjectedFailure(Operation::SetValue);
-    if (!NT_SUCCESS(status)) {
-        return status;
-    }
     std::shared_ptr<Key> key;
-    status = KeyFromHandle(KeyHandle, &key);
+    NTSTATUS status = KeyForOperation(Operation::SetValue, KeyHandle, &key);
     if (!NT_SUCCESS(status)) {
         return status;
     }
@@ -284,12 +270,8 @@ NTSYSAPI NTSTATUS NTAPI ZwQueryValueKey(HANDLE KeyHandle, PUNICODE_STRING ValueN
                                         PVOID KeyValueInformation, ULONG Length, PULONG ResultLength)
 {
     *ResultLength = 0;
-    NTSTATUS status = InjectedFailure(Operation::QueryValue);
-    if (!NT_SUCCESS(status)) {
-        return status;
-    }
     std::shared_ptr<Key> key;
-    status = KeyFromHandle(KeyHandle, &key);
+    NTSTATUS status = KeyForOperation(Operation::QueryValue, KeyHandle, &key);
     if (!NT_SUCCESS(status)) {
         return status;
     }
@@ -369,23 +351,20 @@ NTSYSAPI NTSTATUS NTAPI ZwQueryValueKey(HANDLE KeyHandle, PUNICODE_STRING ValueN
 
 NTSYSAPI NTSTATUS NTAPI ZwDeleteValueKey(HANDLE KeyHandle, PUNICODE_STRING ValueName)
 {
-    NTSTATUS status = InjectedFailure(Operation::DeleteValue);
-    if (!NT_SUCCESS(status)) {
-        return status;
-    }
     std::shared_ptr<Key> key;
-    status = KeyFromHandle(KeyHandle, &key);
+    NTSTATUS status = KeyForOperation(Operation::DeleteValue, KeyHandle, &key);
     if (!NT_SUCCESS(status)) {
         return status;
     }
-    const std::wstring name = sim::registry_internal::Lower(FromUnicodeString(ValueName));
     std::lock_guard<std::mutex> guard(sim::registry_internal::Lock());
-    auto found = std::find_if(key->values.begin(), key->values.end(),
-                              [&](const Value& v) { return sim::registry_internal::Lower(v.name) == name; });
-    if (found == key->values.end()) {
+    if (key->deleted) {
+        return STATUS_KEY_DELETED;
+    }
+    const Value* value = key->FindValue(FromUnicodeString(ValueName));
+    if (value == nullptr) {
         return STATUS_OBJECT_NAME_NOT_FOUND;
     }
-    key->values.erase(found);
+    key->values.erase(key->values.begin() + (value - key->values.data()));
     return STATUS_SUCCESS;
 }
 

@@ -414,9 +414,9 @@ bool ParseText(const std::string& text, bool requireChecksum, std::vector<Change
             }
             const bool remove = line.size() > 1 && line[1] == '-';
             std::wstring path;
+            std::vector<std::wstring> parts;
             if (!sim::TryWideFromUtf8(line.substr(remove ? 2 : 1, line.size() - (remove ? 3 : 2)), &path) ||
-                sim::registry_internal::SplitPath(path).empty() ||
-                sim::registry_internal::Lower(sim::registry_internal::SplitPath(path)[0]) != L"registry") {
+                !sim::registry_internal::SplitBelowRoot(path, &parts)) {
                 return fail(number, "a key path starts with \\Registry\\");
             }
             changes->push_back(Change{remove ? Change::Kind::DeleteKey : Change::Kind::CreateKey, path, {}});
@@ -475,9 +475,9 @@ void Apply(const std::vector<Change>& changes)
         case Change::Kind::DeleteValue: {
             auto key = sim::registry_internal::Find(change.path);
             if (key != nullptr) {
-                const std::wstring lower = sim::registry_internal::Lower(change.value.name);
+                const std::wstring lower = sim::Lower(change.value.name);
                 std::erase_if(key->values,
-                              [&](const Value& v) { return sim::registry_internal::Lower(v.name) == lower; });
+                              [&](const Value& v) { return sim::Lower(v.name) == lower; });
             }
             break;
         }
@@ -701,17 +701,6 @@ std::vector<std::wstring> SubkeyNames(const std::wstring& keyPath)
         }
     }
     return names;
-}
-
-bool DeleteTree(const std::wstring& keyPath)
-{
-    std::lock_guard<std::mutex> guard(registry_internal::Lock());
-    auto key = registry_internal::Find(keyPath);
-    if (key == nullptr || key->parent == nullptr) {
-        return false;
-    }
-    registry_internal::DeleteSubtree(key);
-    return true;
 }
 
 std::vector<std::uint8_t> StringData(const std::wstring& text)

@@ -1,7 +1,5 @@
 #include "registry_tree.h"
 
-#include <cwctype>
-
 namespace sim::registry_internal {
 
 Value* Key::FindValue(const std::wstring& valueName)
@@ -42,15 +40,6 @@ std::shared_ptr<Key>& Root()
     return root;
 }
 
-std::wstring Lower(const std::wstring& text)
-{
-    std::wstring lower = text;
-    for (wchar_t& c : lower) {
-        c = static_cast<wchar_t>(std::towlower(c));
-    }
-    return lower;
-}
-
 std::vector<std::wstring> SplitPath(const std::wstring& path)
 {
     std::vector<std::wstring> parts;
@@ -71,32 +60,46 @@ std::vector<std::wstring> SplitPath(const std::wstring& path)
     return parts;
 }
 
-std::shared_ptr<Key> Find(const std::wstring& path)
+bool SplitBelowRoot(const std::wstring& path, std::vector<std::wstring>* parts)
 {
-    const auto parts = SplitPath(path);
-    if (parts.empty() || Lower(parts[0]) != L"registry") {
-        return nullptr;
+    *parts = SplitPath(path);
+    if (parts->empty() || Lower(parts->front()) != L"registry") {
+        return false;
     }
-    std::shared_ptr<Key> key = Root();
-    for (size_t i = 1; i < parts.size() && key != nullptr; ++i) {
+    parts->erase(parts->begin());
+    return true;
+}
+
+std::shared_ptr<Key> Walk(std::shared_ptr<Key> key, const std::vector<std::wstring>& parts, size_t count)
+{
+    for (size_t i = 0; i < count && key != nullptr; ++i) {
         auto sub = key->subkeys.find(Lower(parts[i]));
         key = sub == key->subkeys.end() ? nullptr : sub->second;
     }
     return key;
 }
 
+std::shared_ptr<Key> Find(const std::wstring& path)
+{
+    std::vector<std::wstring> parts;
+    if (!SplitBelowRoot(path, &parts)) {
+        return nullptr;
+    }
+    return Walk(Root(), parts, parts.size());
+}
+
 std::shared_ptr<Key> CreatePath(const std::wstring& path)
 {
-    const auto parts = SplitPath(path);
-    if (parts.empty() || Lower(parts[0]) != L"registry") {
+    std::vector<std::wstring> parts;
+    if (!SplitBelowRoot(path, &parts)) {
         return nullptr;
     }
     std::shared_ptr<Key> key = Root();
-    for (size_t i = 1; i < parts.size(); ++i) {
-        auto& slot = key->subkeys[Lower(parts[i])];
+    for (const std::wstring& part : parts) {
+        auto& slot = key->subkeys[Lower(part)];
         if (slot == nullptr) {
             slot = std::make_shared<Key>();
-            slot->name = parts[i];
+            slot->name = part;
             slot->parent = key.get();
             slot->isVolatile = key->isVolatile;
         }

@@ -4,6 +4,8 @@
 
 #include <wdm.h>
 
+#include "names.h"
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -34,8 +36,12 @@ struct Key {
 std::mutex& Lock();
 std::shared_ptr<Key>& Root();  // "\Registry"
 
-std::wstring Lower(const std::wstring& text);
 std::vector<std::wstring> SplitPath(const std::wstring& path);
+// The components of an absolute path ("\Registry\...") after "Registry";
+// false when the path does not start there.
+bool SplitBelowRoot(const std::wstring& path, std::vector<std::wstring>* parts);
+// The key `count` components below `key`, or null. Lock held.
+std::shared_ptr<Key> Walk(std::shared_ptr<Key> key, const std::vector<std::wstring>& parts, size_t count);
 // The key at the absolute path ("\Registry\..."), or null. Lock held.
 std::shared_ptr<Key> Find(const std::wstring& path);
 // Creates the key and any missing parents. Lock held.

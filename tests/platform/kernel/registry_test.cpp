@@ -85,6 +85,9 @@ TEST_F(RegistryTest, create_makes_only_the_last_component_and_delete_refuses_a_k
     ASSERT_EQ(Open(L"\\Registry\\Machine\\Parent\\Child", &child), STATUS_SUCCESS);
     ASSERT_EQ(ZwDeleteKey(child), STATUS_SUCCESS);
     EXPECT_EQ(SetDword(child, L"After", 1), STATUS_KEY_DELETED) << "the handle outlives its key";
+    UNICODE_STRING valueName;
+    RtlInitUnicodeString(&valueName, L"x");
+    EXPECT_EQ(ZwDeleteValueKey(child, &valueName), STATUS_KEY_DELETED) << "the key's last value went with it";
     ZwClose(child);
     EXPECT_EQ(ZwDeleteKey(parent), STATUS_SUCCESS);
     ZwClose(parent);
