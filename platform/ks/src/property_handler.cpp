@@ -31,49 +31,33 @@ ULONG AlignUp8(ULONG length)
     return (length + 7) & ~7u;
 }
 
-// Copies `length` bytes of the requester's buffer into `capture`.
-NTSTATUS CaptureFromRequester(KPROCESSOR_MODE mode, const void* source, ULONG length, void* capture)
+enum class Direction { FromRequester, ToRequester };
+
+// Moves `length` bytes between the requester's buffer and a pool block in
+// the given direction, probing the requester's side first when it is a
+// client's. With no pool block the requester's side is only probed.
+NTSTATUS CopyWithRequester(KPROCESSOR_MODE mode, Direction direction, void* requester, void* pool, ULONG length)
 {
     volatile NTSTATUS status = STATUS_SUCCESS;  // set by the guarded block's handler
     if (length == 0) {
         return status;
     }
     SEH_TRY {
-        if (mode == UserMode) {
-            ProbeForRead(source, length, 1);
+        if (direction == Direction::FromRequester) {
+            if (mode == UserMode) {
+                ProbeForRead(requester, length, 1);
+            }
+            if (pool != NULL) {
+                memcpy(pool, requester, length);
+            }
+        } else {
+            if (mode == UserMode) {
+                ProbeForWrite(requester, length, 1);
+            }
+            if (pool != NULL) {
+                memcpy(requester, pool, length);
+            }
         }
-        memcpy(capture, source, length);
-    } SEH_EXCEPT {
-        status = SEH_EXCEPTION_CODE;
-    } SEH_END;
-    return status;
-}
-
-// Checks that the requester may receive `length` bytes at `target`.
-NTSTATUS ProbeRequesterTarget(KPROCESSOR_MODE mode, void* target, ULONG length)
-{
-    volatile NTSTATUS status = STATUS_SUCCESS;  // set by the guarded block's handler
-    if (mode == UserMode) {
-        SEH_TRY {
-            ProbeForWrite(target, length, 1);
-        } SEH_EXCEPT {
-            status = SEH_EXCEPTION_CODE;
-        } SEH_END;
-    }
-    return status;
-}
-
-NTSTATUS ReturnToRequester(KPROCESSOR_MODE mode, void* target, const void* answer, ULONG length)
-{
-    volatile NTSTATUS status = STATUS_SUCCESS;  // set by the guarded block's handler
-    if (length == 0) {
-        return status;
-    }
-    SEH_TRY {
-        if (mode == UserMode) {
-            ProbeForWrite(target, length, 1);
-        }
-        memcpy(target, answer, length);
     } SEH_EXCEPT {
         status = SEH_EXCEPTION_CODE;
     } SEH_END;
@@ -137,8 +121,10 @@ NTSTATUS CallHandler(PIRP Irp, const KSPROPERTY_SET* set, const KSPROPERTY_ITEM*
     const ULONG valueLength = IoGetCurrentIrpStackLocation(Irp)->Parameters.DeviceIoControl.OutputBufferLength;
     const KPROCESSOR_MODE mode = Irp->RequestorMode;
     const bool isGet = (property->Flags & KSPROPERTY_TYPE_GET) != 0;
-    NTSTATUS status = isGet ? ProbeRequesterTarget(mode, Irp->UserBuffer, valueLength)
-                            : CaptureFromRequester(mode, Irp->UserBuffer, valueLength, value);
+    // A get's target is probed before the handler runs, so a bad buffer
+    // fails the request before the handler acts on it.
+    NTSTATUS status = isGet ? CopyWithRequester(mode, Direction::ToRequester, Irp->UserBuffer, NULL, valueLength)
+                            : CopyWithRequester(mode, Direction::FromRequester, Irp->UserBuffer, value, valueLength);
     if (!NT_SUCCESS(status)) {
         return status;
     }
@@ -153,7 +139,8 @@ NTSTATUS CallHandler(PIRP Irp, const KSPROPERTY_SET* set, const KSPROPERTY_ITEM*
         if (Irp->IoStatus.Information > valueLength) {
             Irp->IoStatus.Information = valueLength;
         }
-        status = ReturnToRequester(mode, Irp->UserBuffer, value, static_cast<ULONG>(Irp->IoStatus.Information));
+        status = CopyWithRequester(mode, Direction::ToRequester, Irp->UserBuffer, value,
+                                   static_cast<ULONG>(Irp->IoStatus.Information));
     }
     return status;
 }
@@ -212,7 +199,8 @@ KSDDKAPI NTSTATUS NTAPI KsPropertyHandler(PIRP Irp, ULONG PropertySetsCount, con
     if (property == NULL) {
         return STATUS_INSUFFICIENT_RESOURCES;
     }
-    NTSTATUS status = CaptureFromRequester(Irp->RequestorMode, requestedProperty, propertyLength, property);
+    NTSTATUS status =
+        CopyWithRequester(Irp->RequestorMode, Direction::FromRequester, requestedProperty, property, propertyLength);
     if (NT_SUCCESS(status)) {
         status = DispatchProperty(Irp, PropertySetsCount, PropertySet, reinterpret_cast<PKSPROPERTY>(property));
     }
