@@ -89,33 +89,37 @@ HANDLE HandleTable::Insert(PVOID object, ACCESS_MASK grantedAccess)
     return EncodeHandle(m_entries.size() - 1, m_kernel);
 }
 
-bool HandleTable::Lookup(HANDLE handle, HandleEntry* entry)
+HandleEntry* HandleTable::EntryOf(HANDLE handle)
 {
     size_t index = 0;
-    if (IsKernelHandle(handle) != m_kernel || !DecodeHandle(handle, &index)) {
-        return false;
+    if (IsKernelHandle(handle) != m_kernel || !DecodeHandle(handle, &index) || index >= m_entries.size() ||
+        m_entries[index].object == nullptr) {
+        return nullptr;
     }
+    return &m_entries[index];
+}
+
+bool HandleTable::Lookup(HANDLE handle, HandleEntry* entry)
+{
     std::lock_guard<std::mutex> guard(m_lock);
-    if (index >= m_entries.size() || m_entries[index].object == nullptr) {
+    const HandleEntry* found = EntryOf(handle);
+    if (found == nullptr) {
         return false;
     }
-    *entry = m_entries[index];
+    *entry = *found;
     ObfReferenceObject(entry->object);
     return true;
 }
 
 bool HandleTable::Remove(HANDLE handle, HandleEntry* entry)
 {
-    size_t index = 0;
-    if (IsKernelHandle(handle) != m_kernel || !DecodeHandle(handle, &index)) {
-        return false;
-    }
     std::lock_guard<std::mutex> guard(m_lock);
-    if (index >= m_entries.size() || m_entries[index].object == nullptr) {
+    HandleEntry* found = EntryOf(handle);
+    if (found == nullptr) {
         return false;
     }
-    *entry = m_entries[index];
-    m_entries[index] = HandleEntry{};
+    *entry = *found;
+    *found = HandleEntry{};
     return true;
 }
 

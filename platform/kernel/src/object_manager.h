@@ -53,6 +53,9 @@ public:
     size_t Count();
 
 private:
+    // The live entry the handle names, or null. m_lock held.
+    HandleEntry* EntryOf(HANDLE handle);
+
     bool m_kernel;
     std::mutex m_lock;
     std::vector<HandleEntry> m_entries;

@@ -78,6 +78,25 @@ void Release(PVOID p, bool checkTag, ULONG tag)
     std::free(p);
 }
 
+// A fresh block, counted under its tag; null when the host is out of
+// memory. state.lock held.
+void* AllocateTracked(PoolState& state, SIZE_T size, ULONG tag)
+{
+    // A zero-byte request still gets a distinct block, as the pool gives one.
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr) {
+        return nullptr;
+    }
+    std::memset(p, kFreshPoolFill, size);
+    state.live.emplace(p, Block{tag, size});
+    sim::pool::TagUsage& usage = state.usage[tag];
+    usage.tag = tag;
+    usage.liveBlocks += 1;
+    usage.liveBytes += size;
+    usage.totalAllocations += 1;
+    return p;
+}
+
 }  // namespace
 
 NTKERNELAPI PVOID NTAPI ExAllocatePoolWithTag(POOL_TYPE PoolType, SIZE_T NumberOfBytes, ULONG Tag)
@@ -89,19 +108,7 @@ NTKERNELAPI PVOID NTAPI ExAllocatePoolWithTag(POOL_TYPE PoolType, SIZE_T NumberO
     if (ShouldFail(state, Tag)) {
         return nullptr;
     }
-    // A zero-byte request still gets a distinct block, as the pool gives one.
-    void* p = std::malloc(NumberOfBytes == 0 ? 1 : NumberOfBytes);
-    if (p == nullptr) {
-        return nullptr;
-    }
-    std::memset(p, kFreshPoolFill, NumberOfBytes);
-    state.live.emplace(p, Block{Tag, NumberOfBytes});
-    sim::pool::TagUsage& usage = state.usage[Tag];
-    usage.tag = Tag;
-    usage.liveBlocks += 1;
-    usage.liveBytes += NumberOfBytes;
-    usage.totalAllocations += 1;
-    return p;
+    return AllocateTracked(state, NumberOfBytes, Tag);
 }
 
 NTKERNELAPI VOID NTAPI ExFreePool(PVOID P)
@@ -216,17 +223,10 @@ PVOID AllocatePoolMustSucceed(POOL_TYPE type, SIZE_T size, ULONG tag)
     (void)type;
     PoolState& state = State();
     std::lock_guard<std::mutex> guard(state.lock);
-    void* p = std::malloc(size == 0 ? 1 : size);
+    void* p = AllocateTracked(state, size, tag);
     if (p == nullptr) {
         sim::BugCheck("MUST_SUCCEED_POOL_EMPTY", "the machine ran out of memory");
     }
-    std::memset(p, kFreshPoolFill, size);
-    state.live.emplace(p, Block{tag, size});
-    sim::pool::TagUsage& usage = state.usage[tag];
-    usage.tag = tag;
-    usage.liveBlocks += 1;
-    usage.liveBytes += size;
-    usage.totalAllocations += 1;
     return p;
 }
 
