@@ -9,7 +9,6 @@ namespace sim::clock {
 // A manual clock stands still until Advance moves it; switching it on starts
 // it at the current real time, switching it off returns to real time.
 void UseManualClock(bool manual);
-bool IsManual();
 // Moves the manual clock forward and wakes every timed wait that is due.
 void Advance(std::chrono::nanoseconds interval);
 

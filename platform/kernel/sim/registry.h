@@ -84,7 +84,6 @@ bool GetValue(const std::wstring& keyPath, const std::wstring& name, std::uint32
               std::vector<std::uint8_t>* data);
 bool KeyExists(const std::wstring& keyPath);
 std::vector<std::wstring> SubkeyNames(const std::wstring& keyPath);
-bool DeleteTree(const std::wstring& keyPath);
 
 // Strings as the registry holds them: WCHAR arrays with a terminator.
 std::vector<std::uint8_t> StringData(const std::wstring& text);

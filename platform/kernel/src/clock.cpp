@@ -65,11 +65,6 @@ void UseManualClock(bool manual)
     dispatcher::Changed().notify_all();
 }
 
-bool IsManual()
-{
-    return Clock().manual.load();
-}
-
 void Advance(std::chrono::nanoseconds interval)
 {
     {
