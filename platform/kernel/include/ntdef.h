@@ -1,6 +1,7 @@
 // Stand-in for the platform's basic definitions shared by kernel-mode and
 // user-mode code: integer types, strings, doubly linked lists, object
-// attributes and access masks.
+// attributes, access masks, and the constants both sides name (file
+// sharing, handle duplication, waits, virtual memory).
 //
 // Sizes differ from 32-bit Windows where the platform's own types are
 // pointer-sized (ULONG_PTR, SIZE_T, handles); ULONG and LONG stay 32 bits
@@ -240,3 +241,27 @@ typedef struct _GENERIC_MAPPING {
     ACCESS_MASK GenericExecute;
     ACCESS_MASK GenericAll;
 } GENERIC_MAPPING, *PGENERIC_MAPPING;
+
+// Sharing a file object's access with later opens.
+#define FILE_SHARE_READ   0x00000001
+#define FILE_SHARE_WRITE  0x00000002
+#define FILE_SHARE_DELETE 0x00000004
+
+// Options of duplicating a handle.
+#define DUPLICATE_CLOSE_SOURCE 0x00000001
+#define DUPLICATE_SAME_ACCESS  0x00000002
+
+// The most objects one wait may name.
+#define MAXIMUM_WAIT_OBJECTS 64
+
+// ---------------------------------------------------------------------------
+// Virtual memory of a process: allocation types and page protections.
+
+#define MEM_COMMIT   0x00001000
+#define MEM_RESERVE  0x00002000
+#define MEM_DECOMMIT 0x00004000
+#define MEM_RELEASE  0x00008000
+
+#define PAGE_NOACCESS  0x01
+#define PAGE_READONLY  0x02
+#define PAGE_READWRITE 0x04

@@ -15,6 +15,7 @@
 #include <stdlib.h>  // rand, as the kernel's C runtime exports it
 
 #include "ntdef.h"
+#include "devioctl.h"
 
 // I/O request packet; its layout belongs to the I/O manager (wdm/io.h).
 typedef struct _IRP IRP, *PIRP;

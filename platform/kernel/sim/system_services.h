@@ -16,8 +16,6 @@ NTSYSAPI NTSTATUS NTAPI NtDeviceIoControlFile(HANDLE FileHandle, HANDLE Event, P
                                               PVOID OutputBuffer, ULONG OutputBufferLength);
 NTSYSAPI NTSTATUS NTAPI NtClose(HANDLE Handle);
 
-#define DUPLICATE_CLOSE_SOURCE 0x00000001
-#define DUPLICATE_SAME_ACCESS  0x00000002
 NTSYSAPI NTSTATUS NTAPI NtDuplicateObject(HANDLE SourceProcessHandle, HANDLE SourceHandle,
                                           HANDLE TargetProcessHandle, PHANDLE TargetHandle,
                                           ACCESS_MASK DesiredAccess, ULONG HandleAttributes, ULONG Options);

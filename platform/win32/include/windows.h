@@ -1,13 +1,15 @@
 // Stand-in for the platform's Win32 header: the user-mode calls through
 // which a client process opens devices, sends them requests, and waits on
 // events, with the platform's names, arguments and error codes. The basic
-// types are those the kernel side uses (ntdef.h, minwindef.h).
+// types and constants are those the kernel side uses (ntdef.h, minwindef.h,
+// devioctl.h).
 //
 // Every call runs in the calling thread's current process of the simulated
 // machine, so handles are that process's own. A failing call sets the
 // thread's last error, which GetLastError returns.
 #pragma once
 
+#include <devioctl.h>
 #include <ntdef.h>
 
 #include "winerror.h"
@@ -23,31 +25,7 @@ typedef long long INT64;
 #define INFINITE 0xFFFFFFFF
 
 // ---------------------------------------------------------------------------
-// Device control codes (winioctl.h)
-
-#ifndef CTL_CODE
-#define CTL_CODE(DeviceType, Function, Method, Access) \
-    (((DeviceType) << 16) | ((Access) << 14) | ((Function) << 2) | (Method))
-#define METHOD_BUFFERED   0
-#define METHOD_IN_DIRECT  1
-#define METHOD_OUT_DIRECT 2
-#define METHOD_NEITHER    3
-#define FILE_ANY_ACCESS   0
-#define FILE_READ_ACCESS  0x0001
-#define FILE_WRITE_ACCESS 0x0002
-#endif
-#ifndef FILE_DEVICE_KS
-#define FILE_DEVICE_KS 0x0000002f
-#endif
-
-// ---------------------------------------------------------------------------
 // Files and devices
-
-#ifndef FILE_SHARE_READ
-#define FILE_SHARE_READ   0x00000001
-#define FILE_SHARE_WRITE  0x00000002
-#define FILE_SHARE_DELETE 0x00000004
-#endif
 
 #define CREATE_NEW        1
 #define CREATE_ALWAYS     2
@@ -102,11 +80,6 @@ EXTERN_C BOOL WINAPI GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapped
 EXTERN_C BOOL WINAPI CloseHandle(HANDLE hObject);
 EXTERN_C HANDLE WINAPI GetCurrentProcess(VOID);
 
-#ifndef DUPLICATE_CLOSE_SOURCE
-#define DUPLICATE_CLOSE_SOURCE 0x00000001
-#define DUPLICATE_SAME_ACCESS  0x00000002
-#endif
-
 // Within the calling process only (both process handles GetCurrentProcess()).
 EXTERN_C BOOL WINAPI DuplicateHandle(HANDLE hSourceProcessHandle, HANDLE hSourceHandle, HANDLE hTargetProcessHandle,
                                      LPHANDLE lpTargetHandle, DWORD dwDesiredAccess, BOOL bInheritHandle,
@@ -119,9 +92,6 @@ EXTERN_C BOOL WINAPI DuplicateHandle(HANDLE hSourceProcessHandle, HANDLE hSource
 #define WAIT_ABANDONED 0x00000080
 #define WAIT_TIMEOUT   0x00000102
 #define WAIT_FAILED    0xFFFFFFFF
-#ifndef MAXIMUM_WAIT_OBJECTS
-#define MAXIMUM_WAIT_OBJECTS 64
-#endif
 
 // Unnamed events only: a name is refused with ERROR_INVALID_PARAMETER.
 EXTERN_C HANDLE WINAPI CreateEventW(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset, BOOL bInitialState,
@@ -135,16 +105,6 @@ EXTERN_C DWORD WINAPI WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandl
 
 // ---------------------------------------------------------------------------
 // Memory of the calling process
-
-#ifndef MEM_COMMIT
-#define MEM_COMMIT   0x00001000
-#define MEM_RESERVE  0x00002000
-#define MEM_DECOMMIT 0x00004000
-#define MEM_RELEASE  0x00008000
-#define PAGE_NOACCESS  0x01
-#define PAGE_READONLY  0x02
-#define PAGE_READWRITE 0x04
-#endif
 
 EXTERN_C LPVOID WINAPI VirtualAlloc(LPVOID lpAddress, SIZE_T dwSize, DWORD flAllocationType, DWORD flProtect);
 EXTERN_C BOOL WINAPI VirtualProtect(LPVOID lpAddress, SIZE_T dwSize, DWORD flNewProtect, LPDWORD lpflOldProtect);

@@ -63,12 +63,7 @@ typedef ULONG DEVICE_TYPE;
 #define IRP_MN_QUERY_POWER 0x03
 
 // ---------------------------------------------------------------------------
-// Device types, characteristics and flags
-
-#define FILE_DEVICE_UNKNOWN 0x00000022
-#define FILE_DEVICE_KS      0x0000002f
-#define FILE_DEVICE_SOUND   0x0000001d
-#define FILE_DEVICE_BUS_EXTENDER 0x0000002a
+// Device characteristics and flags (the device types are in devioctl.h)
 
 #define FILE_REMOVABLE_MEDIA        0x00000001
 #define FILE_DEVICE_SECURE_OPEN     0x00000100
@@ -83,20 +78,6 @@ typedef ULONG DEVICE_TYPE;
 #define DO_POWER_PAGABLE      0x00002000
 #define DO_POWER_INRUSH       0x00004000
 
-// ---------------------------------------------------------------------------
-// Control codes: device type, required access, function and buffer method.
-
-#define CTL_CODE(DeviceType, Function, Method, Access) \
-    (((DeviceType) << 16) | ((Access) << 14) | ((Function) << 2) | (Method))
-#define METHOD_BUFFERED   0
-#define METHOD_IN_DIRECT  1
-#define METHOD_OUT_DIRECT 2
-#define METHOD_NEITHER    3
-#define METHOD_FROM_CTL_CODE(ctrlCode) ((ULONG)((ctrlCode) & 3))
-#define FILE_ANY_ACCESS     0
-#define FILE_READ_ACCESS    0x0001
-#define FILE_WRITE_ACCESS   0x0002
-
 // File access rights
 #define FILE_READ_DATA        0x0001
 #define FILE_WRITE_DATA       0x0002
@@ -109,10 +90,6 @@ typedef ULONG DEVICE_TYPE;
 #define FILE_GENERIC_READ     (READ_CONTROL | FILE_READ_DATA | FILE_READ_ATTRIBUTES | FILE_READ_EA | SYNCHRONIZE)
 #define FILE_GENERIC_WRITE    (READ_CONTROL | FILE_WRITE_DATA | FILE_WRITE_ATTRIBUTES | FILE_WRITE_EA | \
                                FILE_APPEND_DATA | SYNCHRONIZE)
-
-#define FILE_SHARE_READ   0x00000001
-#define FILE_SHARE_WRITE  0x00000002
-#define FILE_SHARE_DELETE 0x00000004
 
 #define FILE_SYNCHRONOUS_IO_ALERT    0x00000010
 #define FILE_SYNCHRONOUS_IO_NONALERT 0x00000020

@@ -74,15 +74,6 @@ NTKERNELAPI VOID NTAPI ProbeForWrite(volatile VOID* Address, SIZE_T Length, ULON
 // Virtual memory of a client process (the system services behind
 // VirtualAlloc, VirtualProtect and VirtualFree).
 
-#define MEM_COMMIT   0x00001000
-#define MEM_RESERVE  0x00002000
-#define MEM_DECOMMIT 0x00004000
-#define MEM_RELEASE  0x00008000
-
-#define PAGE_NOACCESS  0x01
-#define PAGE_READONLY  0x02
-#define PAGE_READWRITE 0x04
-
 #define NtCurrentProcess() ((HANDLE)(LONG_PTR)-1)
 #define ZwCurrentProcess() NtCurrentProcess()
 

@@ -34,7 +34,6 @@ typedef struct _KWAIT_BLOCK {
 } KWAIT_BLOCK, *PKWAIT_BLOCK;
 
 #define THREAD_WAIT_OBJECTS 3
-#define MAXIMUM_WAIT_OBJECTS 64
 
 NTKERNELAPI NTSTATUS NTAPI KeWaitForMultipleObjects(ULONG Count, PVOID Object[], WAIT_TYPE WaitType,
                                                     KWAIT_REASON WaitReason, KPROCESSOR_MODE WaitMode,
