@@ -15,8 +15,7 @@
 #include "engine_host.h"
 
 struct StreamContext {
-    EngineHost* Host;
-    FilterDevice* Device;
+    EngineHost* Host;               // its device is Host->Device
     LIST_ENTRY ListEntry;
     PFILE_OBJECT FileObject;        // the pin; the key of every lookup
     ULONG SampleRate;               // 44100 until a format is learned
