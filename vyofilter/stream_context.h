@@ -15,7 +15,8 @@
 #include "engine_host.h"
 
 struct StreamContext {
-    EngineHost* Host;               // its device is Host->Device
+    EngineHost* Host;
+    FilterDevice* Device;
     LIST_ENTRY ListEntry;
     PFILE_OBJECT FileObject;        // the pin; the key of every lookup
     ULONG SampleRate;               // 44100 until a format is learned

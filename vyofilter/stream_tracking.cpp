@@ -93,6 +93,7 @@ NTSTATUS AddStreamContext(EngineHost* host, PFILE_OBJECT fileObject)
         return STATUS_INSUFFICIENT_RESOURCES;
     }
     context->Host = host;
+    context->Device = host->Device;
     context->FileObject = fileObject;
     context->SampleRate = 44100;
     context->BitsPerSample = 16;

@@ -170,7 +170,7 @@ VOID ProcessWriteStream(EngineHost* host, PIRP irp)
 
 VOID ProcessBuffer(StreamContext* context, PVOID buffer, ULONG byteCount)
 {
-    switch (ReadProcMode(context->Host->Device)) {
+    switch (ReadProcMode(context->Device)) {
     case VYOFILTER_PROCMODE_VYOHD:
         if (context->Vyohd != NULL) {
             context->Vyohd->ProcessInPlace(static_cast<PUCHAR>(buffer), byteCount);
