@@ -52,36 +52,43 @@ std::vector<std::uint8_t> Programme()
 }
 
 // A booted machine with two cards, one under VYOFilter and one without, a
-// client process and a running pin on each.
+// client process and a running pin on each. Ready() says whether all of it
+// came up; a benchmark on a machine that did not would time the wrong path.
 class Machine {
 public:
     Machine()
     {
         sim::machine::Boot({});
-        Install(kFilteredCard, {L"vyofilter"});
-        Install(kPlainCard, {});
+        const bool installed = Install(kFilteredCard, {L"vyofilter"}) && Install(kPlainCard, {});
         m_client.emplace("bench");
         m_scope.emplace(*m_client);
         const auto devices = ksclient::RenderDevices();  // in instance order
-        m_filter = ksclient::OpenFilter(devices.at(0));
-        m_filteredPin = StartPin(m_filter);
-        m_plainFilter = ksclient::OpenFilter(devices.at(1));
-        m_plainPin = StartPin(m_plainFilter);
+        if (!installed || devices.size() != 2) {
+            return;
+        }
+        m_filter = ksclient::OpenFilter(devices[0]);
+        m_plainFilter = ksclient::OpenFilter(devices[1]);
+        m_ready = StartPin(m_filter, &m_filteredPin) && StartPin(m_plainFilter, &m_plainPin);
     }
 
     ~Machine()
     {
         for (HANDLE handle : {m_filteredPin, m_filter, m_plainPin, m_plainFilter}) {
-            CloseHandle(handle);
+            if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
+                CloseHandle(handle);
+            }
         }
         m_scope.reset();
         m_client.reset();
         sim::machine::Shutdown();
     }
 
-    void SetProcMode(ULONG procMode)
+    bool Ready() const { return m_ready; }
+
+    bool SetProcMode(ULONG procMode)
     {
-        ksclient::Set(m_filter, KSPROPSETID_VYOFilter, KSPROPERTY_VYOFILTER_PROCMODE, procMode);
+        return ksclient::Set(m_filter, KSPROPSETID_VYOFilter, KSPROPERTY_VYOFILTER_PROCMODE, procMode) ==
+               ERROR_SUCCESS;
     }
 
     bool Write(HANDLE pin, std::vector<std::uint8_t>& buffer)
@@ -94,21 +101,20 @@ public:
     HANDLE PlainPin() const { return m_plainPin; }
 
 private:
-    static void Install(const wchar_t* instance, std::vector<std::wstring> filters)
+    static bool Install(const wchar_t* instance, std::vector<std::wstring> filters)
     {
         vcard::CardSetup setup;
         setup.instanceId = instance;
         setup.upperFilters = std::move(filters);
-        vcard::InstallCard(setup);
+        return vcard::InstallCard(setup) == STATUS_SUCCESS;
     }
 
-    static HANDLE StartPin(HANDLE filter)
+    static bool StartPin(HANDLE filter, HANDLE* pin)
     {
-        HANDLE pin = nullptr;
-        ksclient::CreateRenderPin(filter, &kFormat.Format, false, &pin);
-        ksclient::SetFormat(pin, &kFormat.Format);
-        ksclient::SetState(pin, KSSTATE_RUN);
-        return pin;
+        return filter != INVALID_HANDLE_VALUE &&
+               ksclient::CreateRenderPin(filter, &kFormat.Format, false, pin) == ERROR_SUCCESS &&
+               ksclient::SetFormat(*pin, &kFormat.Format) == ERROR_SUCCESS &&
+               ksclient::SetState(*pin, KSSTATE_RUN) == ERROR_SUCCESS;
     }
 
     std::optional<sim::ClientProcess> m_client;
@@ -117,6 +123,7 @@ private:
     HANDLE m_plainFilter = INVALID_HANDLE_VALUE;
     HANDLE m_filteredPin = nullptr;
     HANDLE m_plainPin = nullptr;
+    bool m_ready = false;
 };
 
 // The engine as the filter drives it: a stream of the shared library,
@@ -178,8 +185,9 @@ void BM_WriteRequest(benchmark::State& state)
     std::vector<std::uint8_t> buffer(programme.size());
     Machine machine;
     const bool plain = state.range(0) < 0;
-    if (!plain) {
-        machine.SetProcMode(static_cast<ULONG>(state.range(0)));
+    if (!machine.Ready() || (!plain && !machine.SetProcMode(static_cast<ULONG>(state.range(0))))) {
+        state.SkipWithError("the machine did not come up with the filter's ProcMode set");
+        return;
     }
     state.SetLabel(plain ? "card only" : state.range(0) == 0 ? "filter, VYO HD"
                                        : state.range(0) == 1 ? "filter, KOVA"
@@ -207,7 +215,10 @@ void BM_FilterAddedCost(benchmark::State& state)
     const std::vector<std::uint8_t> programme = Programme();
     std::vector<std::uint8_t> buffer(programme.size());
     Machine machine;
-    machine.SetProcMode(VYOFILTER_PROCMODE_OFF);
+    if (!machine.Ready() || !machine.SetProcMode(VYOFILTER_PROCMODE_OFF)) {
+        state.SkipWithError("the machine did not come up with the filter's ProcMode set");
+        return;
+    }
     EngineStream engine;
     Clock::duration engineTime{}, filteredTime{}, plainTime{};
     for (auto _ : state) {
@@ -217,12 +228,19 @@ void BM_FilterAddedCost(benchmark::State& state)
         engineTime += Clock::now() - start;
 
         start = Clock::now();
-        machine.Write(machine.FilteredPin(), buffer);
+        const bool filteredWritten = machine.Write(machine.FilteredPin(), buffer);
         filteredTime += Clock::now() - start;
 
         start = Clock::now();
-        machine.Write(machine.PlainPin(), buffer);
+        const bool plainWritten = machine.Write(machine.PlainPin(), buffer);
         plainTime += Clock::now() - start;
+        if (!filteredWritten || !plainWritten) {
+            state.SkipWithError("the write failed");
+            break;
+        }
+    }
+    if (state.error_occurred()) {
+        return;
     }
     const double n = static_cast<double>(state.iterations());
     const double engineNs = std::chrono::duration<double, std::nano>(engineTime).count() / n;

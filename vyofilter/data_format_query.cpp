@@ -1,5 +1,6 @@
 #include "data_format_query.h"
 
+#include "allocate_zeroed_pool.h"
 #include "ks_property_request.h"
 #include "pool_tags.h"
 
@@ -8,12 +9,11 @@ NTSTATUS QueryPinDataFormat(FilterDevice* device, PFILE_OBJECT pin, POOL_TYPE po
 {
     *answer = NULL;
     *bytes = 0;
-    PKSDATAFORMAT format = static_cast<PKSDATAFORMAT>(ExAllocatePoolWithTag(pool, kDataFormatAnswerBytes,
-                                                                            kFormatQueryTag));
+    PKSDATAFORMAT format =
+        static_cast<PKSDATAFORMAT>(AllocateZeroedPool(kDataFormatAnswerBytes, pool, kFormatQueryTag));
     if (format == NULL) {
         return STATUS_INSUFFICIENT_RESOURCES;
     }
-    RtlZeroMemory(format, kDataFormatAnswerBytes);
     ULONG_PTR returned = 0;
     const NTSTATUS status =
         SendKsPropertyRequest(device->LowerDevice, pin, KSPROPSETID_Connection, KSPROPERTY_CONNECTION_DATAFORMAT,

@@ -16,7 +16,7 @@ NTSTATUS NTAPI PassDownUntouched(PIRP irp, PKSIDENTIFIER request, PVOID data)
     return STATUS_MORE_PROCESSING_REQUIRED;
 }
 
-NTSTATUS ForwardCapturedProperty(PIRP irp, PKSIDENTIFIER request, PVOID data)
+NTSTATUS NTAPI ForwardCapturedProperty(PIRP irp, PKSIDENTIFIER request, PVOID data)
 {
     PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
     ULONG_PTR returned = 0;
@@ -50,11 +50,6 @@ NTSTATUS NTAPI SetDrmContentId(PIRP irp, PKSIDENTIFIER request, PVOID data)
     property->DrmForwardContentToDeviceObject(static_cast<const KSDRMAUDIOSTREAM_CONTENTID*>(data)->ContentId, NULL,
                                               &forward);
     return STATUS_SUCCESS;
-}
-
-NTSTATUS NTAPI GetPinDataIntersection(PIRP irp, PKSIDENTIFIER request, PVOID data)
-{
-    return ForwardCapturedProperty(irp, request, data);
 }
 
 NTSTATUS NTAPI GetPinInterfaces(PIRP irp, PKSIDENTIFIER request, PVOID data)

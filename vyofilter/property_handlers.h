@@ -36,10 +36,10 @@ NTSTATUS NTAPI SetHandlePrivate(PIRP irp, PKSIDENTIFIER request, PVOID data);
 
 // KSPROPSETID_DrmAudioStream and KSPROPSETID_Pin (forwarded_properties.cpp)
 NTSTATUS NTAPI SetDrmContentId(PIRP irp, PKSIDENTIFIER request, PVOID data);
-NTSTATUS NTAPI GetPinDataIntersection(PIRP irp, PKSIDENTIFIER request, PVOID data);
 NTSTATUS NTAPI GetPinInterfaces(PIRP irp, PKSIDENTIFIER request, PVOID data);
 
 // The card's answer to the caller's own property and value, sent from the
 // filter's copies with the request's lengths; IoStatus.Information becomes
-// the card's byte count. Returns the card's status.
-NTSTATUS ForwardCapturedProperty(PIRP irp, PKSIDENTIFIER request, PVOID data);
+// the card's byte count. Returns the card's status. The pin data
+// intersection is answered by this alone.
+NTSTATUS NTAPI ForwardCapturedProperty(PIRP irp, PKSIDENTIFIER request, PVOID data);

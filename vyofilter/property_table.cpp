@@ -42,7 +42,7 @@ DEFINE_KSPROPERTY_TABLE(kDrmProperties){
 DEFINE_KSPROPERTY_TABLE(kPinProperties){
     {DEFINE_KSPROPERTY_ITEM(KSPROPERTY_PIN_INTERFACES, GetPinInterfaces, sizeof(KSP_PIN), 0, PassDownUntouched,
                             NULL, 0, NULL, NULL, 0)},
-    {DEFINE_KSPROPERTY_ITEM(KSPROPERTY_PIN_DATAINTERSECTION, GetPinDataIntersection, sizeof(KSP_PIN),
+    {DEFINE_KSPROPERTY_ITEM(KSPROPERTY_PIN_DATAINTERSECTION, ForwardCapturedProperty, sizeof(KSP_PIN),
                             sizeof(KSDATAFORMAT), PassDownUntouched, NULL, 0, NULL, NULL, 0)},
 };
 

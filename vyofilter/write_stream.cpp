@@ -53,9 +53,14 @@ NTSTATUS CaptureStreamHeader(const WriteRequest* request, ULONG index, PKSSTREAM
     return STATUS_SUCCESS;
 }
 
-BOOLEAN RequestIsWellFormed(const WriteRequest* request)
+// Whether every header of the request passes its checks. Header 0, as it
+// was captured here, is left in `first` for the content test.
+BOOLEAN RequestIsWellFormed(const WriteRequest* request, PKSSTREAM_HEADER first)
 {
-    for (ULONG index = 0; index < request->Count; ++index) {
+    if (!NT_SUCCESS(CaptureStreamHeader(request, 0, first))) {
+        return FALSE;
+    }
+    for (ULONG index = 1; index < request->Count; ++index) {
         KSSTREAM_HEADER header;
         if (!NT_SUCCESS(CaptureStreamHeader(request, index, &header))) {
             return FALSE;
@@ -65,15 +70,11 @@ BOOLEAN RequestIsWellFormed(const WriteRequest* request)
 }
 
 // Only the first buffer of a request is examined.
-BOOLEAN FirstBufferPassesContentTest(const WriteRequest* request, const StreamContext* context)
+BOOLEAN FirstBufferPassesContentTest(const KSSTREAM_HEADER* first, const StreamContext* context)
 {
-    KSSTREAM_HEADER first;
-    if (!NT_SUCCESS(CaptureStreamHeader(request, 0, &first))) {
-        return FALSE;
-    }
     volatile BOOLEAN silent = FALSE;  // set inside the guarded block
     SEH_TRY {
-        silent = ExtraChannelsAreSilent(static_cast<const UCHAR*>(first.Data), first.DataUsed, context->Channels,
+        silent = ExtraChannelsAreSilent(static_cast<const UCHAR*>(first->Data), first->DataUsed, context->Channels,
                                         context->BitsPerSample);
     } SEH_EXCEPT {
         silent = FALSE;
@@ -153,11 +154,12 @@ VOID ProcessWriteStream(EngineHost* host, PIRP irp)
     if (context == NULL || context->Channels < 2) {
         return;  // not a tracked pin, mono, or a format without channels
     }
-    if (!RequestIsWellFormed(&request)) {
+    KSSTREAM_HEADER first;
+    if (!RequestIsWellFormed(&request, &first)) {
         return;
     }
     FloatingPointGuard floatingPoint;
-    if (!NT_SUCCESS(floatingPoint.Status()) || !FirstBufferPassesContentTest(&request, context)) {
+    if (!NT_SUCCESS(floatingPoint.Status()) || !FirstBufferPassesContentTest(&first, context)) {
         return;
     }
     ProcessingClaim claim(context);

@@ -17,19 +17,14 @@
 #include <ks.h>
 #include <ksmedia.h>
 
-constexpr ULONG CardPoolTag(const char (&text)[5])
-{
-    return static_cast<ULONG>(static_cast<UCHAR>(text[0])) | static_cast<ULONG>(static_cast<UCHAR>(text[1])) << 8 |
-           static_cast<ULONG>(static_cast<UCHAR>(text[2])) << 16 |
-           static_cast<ULONG>(static_cast<UCHAR>(text[3])) << 24;
-}
+#include "pool_tag.h"
 
-constexpr ULONG kCardFilterTag = CardPoolTag("VCfl");
-constexpr ULONG kCardPinTag = CardPoolTag("VCpn");
-constexpr ULONG kCardPropertyTag = CardPoolTag("VCpr");
-constexpr ULONG kCardRegistryTag = CardPoolTag("VCrg");
-constexpr ULONG kCardStringTag = CardPoolTag("VCst");
-constexpr ULONG kCardRemoveLockTag = CardPoolTag("VCrl");
+constexpr ULONG kCardFilterTag = PoolTag("VCfl");
+constexpr ULONG kCardPinTag = PoolTag("VCpn");
+constexpr ULONG kCardPropertyTag = PoolTag("VCpr");
+constexpr ULONG kCardRegistryTag = PoolTag("VCrg");
+constexpr ULONG kCardStringTag = PoolTag("VCst");
+constexpr ULONG kCardRemoveLockTag = PoolTag("VCrl");
 
 // Pins the card plays at the same time.
 constexpr ULONG kCardMaximumPins = 16;

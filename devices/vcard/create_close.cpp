@@ -5,6 +5,8 @@
 
 #include "card.h"
 
+#include "allocate_zeroed_pool.h"
+
 namespace {
 
 // The characters of the name a file was opened with, without a leading
@@ -132,11 +134,10 @@ NTSTATUS NTAPI CardCreateFilter(PDEVICE_OBJECT DeviceObject, PIRP Irp)
 {
     PCARD_DEVICE card = static_cast<PCARD_DEVICE>(DeviceObject->DeviceExtension);
     PCARD_FILTER filter =
-        static_cast<PCARD_FILTER>(ExAllocatePoolWithTag(NonPagedPool, sizeof(CARD_FILTER), kCardFilterTag));
+        static_cast<PCARD_FILTER>(AllocateZeroedPool(sizeof(CARD_FILTER), NonPagedPool, kCardFilterTag));
     if (filter == NULL) {
         return CardCompleteRequest(Irp, STATUS_INSUFFICIENT_RESOURCES, 0);
     }
-    RtlZeroMemory(filter, sizeof(*filter));
     InitializeObject(&filter->Header, CardFilterObject, card, Irp);
     ReadCardSettings(card->PhysicalDeviceObject, &filter->Header.Settings);
     IoGetCurrentIrpStackLocation(Irp)->FileObject->FsContext = &filter->Header;
@@ -172,7 +173,7 @@ NTSTATUS NTAPI CardCreatePin(PDEVICE_OBJECT DeviceObject, PIRP Irp)
     }
     PCARD_PIN pin = NULL;
     if (NT_SUCCESS(status)) {
-        pin = static_cast<PCARD_PIN>(ExAllocatePoolWithTag(NonPagedPool, sizeof(CARD_PIN), kCardPinTag));
+        pin = static_cast<PCARD_PIN>(AllocateZeroedPool(sizeof(CARD_PIN), NonPagedPool, kCardPinTag));
         if (pin == NULL) {
             InterlockedDecrement(&card->PinCount);
             status = STATUS_INSUFFICIENT_RESOURCES;
@@ -182,7 +183,6 @@ NTSTATUS NTAPI CardCreatePin(PDEVICE_OBJECT DeviceObject, PIRP Irp)
         FreeCardSettings(&settings);
         return CardCompleteRequest(Irp, status, 0);
     }
-    RtlZeroMemory(pin, sizeof(*pin));
     InitializeObject(&pin->Header, CardPinObject, card, Irp);
     pin->Header.Settings = settings;
     KeInitializeMutex(&pin->Lock, 0);

@@ -3,6 +3,7 @@
 // the property is looked up in the card's table, and a get's answer is
 // copied back to the requester's value buffer.
 
+#include "allocate_zeroed_pool.h"
 #include "card_properties.h"
 
 namespace {
@@ -149,11 +150,10 @@ NTSTATUS CardHandleProperty(PIRP Irp)
     }
     // The property first, 8-aligned, then the value.
     const ULONG valueOffset = (propertyLength + 7) & ~7u;
-    PUCHAR capture = static_cast<PUCHAR>(ExAllocatePoolWithTag(PagedPool, valueOffset + valueLength, kCardPropertyTag));
+    PUCHAR capture = static_cast<PUCHAR>(AllocateZeroedPool(valueOffset + valueLength, PagedPool, kCardPropertyTag));
     if (capture == NULL) {
         return STATUS_INSUFFICIENT_RESOURCES;
     }
-    RtlZeroMemory(capture, valueOffset + valueLength);
 
     const KSPROPERTY* requested = reinterpret_cast<const KSPROPERTY*>(capture);
     NTSTATUS status = CaptureBuffer(Irp, stack->Parameters.DeviceIoControl.Type3InputBuffer, propertyLength, capture);

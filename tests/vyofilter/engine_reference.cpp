@@ -3,32 +3,14 @@
 #include <kova_interface.h>
 #include <vyohd_interface.h>
 
+#include "floating_point_guard.h"
 #include "sim/status.h"
 
 namespace filtertest {
 
-namespace {
-
-class SavedFloatingPointState {
-public:
-    SavedFloatingPointState() : m_status(KeSaveFloatingPointState(&m_save)) {}
-    ~SavedFloatingPointState()
-    {
-        if (NT_SUCCESS(m_status)) {
-            KeRestoreFloatingPointState(&m_save);
-        }
-    }
-
-private:
-    KFLOATING_SAVE m_save{};
-    NTSTATUS m_status;
-};
-
-}  // namespace
-
 Bytes VyohdProcessed(const WAVEFORMATEX* format, Bytes data, unsigned seed)
 {
-    SavedFloatingPointState floatingPoint;
+    FloatingPointGuard floatingPoint;
     VYOHDManager* manager = CreateVYOHDManager2();
     sim::SeedRandom(seed);
     VYOHDStream* stream = manager->CreateStream();
@@ -43,7 +25,7 @@ Bytes VyohdProcessed(const WAVEFORMATEX* format, Bytes data, unsigned seed)
 
 Bytes KovaProcessed(const WAVEFORMATEX* format, Bytes data)
 {
-    SavedFloatingPointState floatingPoint;
+    FloatingPointGuard floatingPoint;
     KOVAManager* manager = CreateKOVAManager();
     manager->SetInputGain(1.0f);
     manager->SetOutputGain(1.0f);

@@ -1,42 +1,14 @@
 #include "filter_machine.h"
 
 #include <cmath>
-#include <cstring>
-
-#include "sim/machine.h"
-#include "sim/pool.h"
 
 namespace filtertest {
 
-namespace {
-
-// Everything the filter, the engines, KS and the card allocate.
-constexpr const char* kPoolTags[] = {"VFsc", "KSDF", "ELI ", "RegL", "VYOm", "VYOp", "VYOC", "VYOS", "KOVA",
-                                     "KPin", "KSpc", "VCfl", "VCpn", "VCpr", "VCrg", "VCst"};
-
-}  // namespace
-
-void FilterMachine::SetUp()
+// Everything the filter, the engines and KS allocate, beside the card.
+FilterMachine::FilterMachine()
+    : CardMachine("vastum-vyofilter-",
+                  {"VFsc", "KSDF", "ELI ", "RegL", "VYOm", "VYOp", "VYOC", "VYOS", "KOVA", "KPin", "KSpc"})
 {
-    m_folder = std::filesystem::temp_directory_path() /
-               ("vastum-vyofilter-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(m_folder);
-    m_sink = m_folder / "sink";
-    vcard::ForgetFinishedRecordings();
-    sim::machine::Boot({m_folder / "state", {}});
-    m_client.emplace("client");
-    m_scope.emplace(*m_client);
-}
-
-void FilterMachine::TearDown()
-{
-    m_scope.reset();
-    m_client.reset();  // the process ends: its handles close
-    sim::machine::Shutdown();
-    for (const char* tag : kPoolTags) {
-        EXPECT_EQ(sim::pool::Usage(tag).liveBlocks, 0u) << "blocks of pool tag \"" << tag << "\" left";
-    }
-    std::filesystem::remove_all(m_folder);
 }
 
 void FilterMachine::InstallCard(const std::vector<std::wstring>& filtersBelow, const std::wstring& instance,
@@ -48,28 +20,6 @@ void FilterMachine::InstallCard(const std::vector<std::wstring>& filtersBelow, c
     setup.upperFilters.push_back(L"vyofilter");
     setup.sinkFolder = record ? m_sink : std::filesystem::path();
     ASSERT_EQ(vcard::InstallCard(setup), STATUS_SUCCESS);
-}
-
-void FilterMachine::Refuse(const vcard::CardRefusals& refusals)
-{
-    ASSERT_EQ(vcard::ConfigureCard(vcard::kCardInstance, m_sink, refusals), STATUS_SUCCESS);
-}
-
-HANDLE FilterMachine::OpenFilter()
-{
-    const auto devices = ksclient::RenderDevices();
-    EXPECT_FALSE(devices.empty()) << "the card's render interface is there";
-    HANDLE filter = devices.empty() ? INVALID_HANDLE_VALUE : ksclient::OpenFilter(devices[0]);
-    EXPECT_NE(filter, INVALID_HANDLE_VALUE) << ksclient::ErrorName(GetLastError());
-    return filter;
-}
-
-HANDLE FilterMachine::CreatePin(HANDLE filter, const WAVEFORMATEX* wave)
-{
-    HANDLE pin = nullptr;
-    const DWORD error = ksclient::CreateRenderPin(filter, wave, false, &pin);
-    EXPECT_EQ(error, static_cast<DWORD>(ERROR_SUCCESS)) << ksclient::ErrorName(error);
-    return pin;
 }
 
 HANDLE FilterMachine::StartPin(HANDLE filter, const WAVEFORMATEX* wave)
@@ -100,23 +50,6 @@ ULONG FilterMachine::GetProcMode(HANDLE object)
     const DWORD error = ksclient::Get(object, KSPROPSETID_VYOFilter, KSPROPERTY_VYOFILTER_PROCMODE, &procMode);
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_SUCCESS)) << ksclient::ErrorName(error);
     return procMode;
-}
-
-ClientPages::ClientPages(SIZE_T bytes)
-    : m_data(static_cast<std::uint8_t*>(VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))),
-      m_bytes(bytes)
-{
-}
-
-ClientPages::~ClientPages()
-{
-    VirtualFree(m_data, 0, MEM_RELEASE);
-}
-
-void ClientPages::Protect(DWORD protection)
-{
-    DWORD old = 0;
-    EXPECT_TRUE(VirtualProtect(m_data, m_bytes, protection, &old));
 }
 
 std::int32_t SampleAt(const WAVEFORMATEX& format, const Bytes& buffer, std::size_t frame, unsigned channel)

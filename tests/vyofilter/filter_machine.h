@@ -1,41 +1,31 @@
 // A machine with the virtual card installed under VYOFilter, and a client
-// process to play and set properties in. Every test ends with the pool
-// tags of the filter, both engines, KS and the card back at zero.
+// process to play and set properties in (the card's fixture, with the
+// filter on top). Every test ends with the pool tags of the filter, both
+// engines, KS and the card back at zero.
 #pragma once
 
-#include <gtest/gtest.h>
-#include <windows.h>
-
-#include <ks_client.h>
-#include <vcard_install.h>
-#include <vcard_recordings.h>
 #include <vyofilter_properties.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "sim/process.h"
+#include "vcard/card_fixture.h"
 
 namespace filtertest {
 
 using Bytes = std::vector<std::uint8_t>;
+using vcardtest::ClientPages;
 
-class FilterMachine : public ::testing::Test {
+class FilterMachine : public vcardtest::CardMachine {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    FilterMachine();
 
     // Installs the card under the filter (and the given filters below it),
     // recording what it plays unless `record` is false.
     void InstallCard(const std::vector<std::wstring>& filtersBelow = {},
                      const std::wstring& instance = vcard::kCardInstance, bool record = true);
-    void Refuse(const vcard::CardRefusals& refusals);
 
-    HANDLE OpenFilter();
-    HANDLE CreatePin(HANDLE filter, const WAVEFORMATEX* wave);
     // Creates a pin, sets its format (so the filter learns it) and runs it.
     HANDLE StartPin(HANDLE filter, const WAVEFORMATEX* wave);
     // Writes the buffer in one stream header and expects the card to take it.
@@ -43,26 +33,6 @@ protected:
 
     DWORD SetProcMode(HANDLE object, ULONG procMode);
     ULONG GetProcMode(HANDLE object);
-
-    std::filesystem::path m_folder;
-    std::filesystem::path m_sink;
-    std::optional<sim::ClientProcess> m_client;
-    std::optional<sim::ProcessScope> m_scope;
-};
-
-// Client memory (VirtualAlloc) of whole pages.
-class ClientPages {
-public:
-    explicit ClientPages(SIZE_T bytes);
-    ~ClientPages();
-    ClientPages(const ClientPages&) = delete;
-    ClientPages& operator=(const ClientPages&) = delete;
-    std::uint8_t* data() const { return m_data; }
-    void Protect(DWORD protection);
-
-private:
-    std::uint8_t* m_data;
-    SIZE_T m_bytes;
 };
 
 // `frames` frames of a different tone in each channel, loud enough that

@@ -7,12 +7,9 @@
 
 #include <ks.h>
 
-namespace {
+#include "pass_through_filter.h"
 
-struct ProbeDevice {
-    PDEVICE_OBJECT lower;
-    PDEVICE_OBJECT pdo;
-};
+namespace {
 
 VOID AppendToLog(PDEVICE_OBJECT pdo, PCUNICODE_STRING entry)
 {
@@ -48,55 +45,21 @@ NTSTATUS NTAPI SignalDone(PDEVICE_OBJECT, PIRP, PVOID context)
 
 NTSTATUS NTAPI DispatchCreate(PDEVICE_OBJECT device, PIRP irp)
 {
-    auto* extension = static_cast<ProbeDevice*>(device->DeviceExtension);
+    passthrough::FilterExtension* extension = passthrough::ExtensionOf(device);
     KEVENT done;
     KeInitializeEvent(&done, NotificationEvent, FALSE);
     IoCopyCurrentIrpStackLocationToNext(irp);
     IoSetCompletionRoutine(irp, SignalDone, &done, TRUE, TRUE, TRUE);
-    if (IoCallDriver(extension->lower, irp) == STATUS_PENDING) {
+    if (IoCallDriver(extension->Lower, irp) == STATUS_PENDING) {
         KeWaitForSingleObject(&done, Executive, KernelMode, FALSE, NULL);
     }
     const NTSTATUS status = irp->IoStatus.Status;
     PKSOBJECT_CREATE_ITEM item = KSCREATE_ITEM_IRP_STORAGE(irp);
     if (NT_SUCCESS(status) && item != NULL) {
-        AppendToLog(extension->pdo, &item->ObjectClass);
+        AppendToLog(extension->Pdo, &item->ObjectClass);
     }
     IoCompleteRequest(irp, IO_NO_INCREMENT);
     return status;
-}
-
-NTSTATUS NTAPI PassDown(PDEVICE_OBJECT device, PIRP irp)
-{
-    auto* extension = static_cast<ProbeDevice*>(device->DeviceExtension);
-    IoSkipCurrentIrpStackLocation(irp);
-    return IoCallDriver(extension->lower, irp);
-}
-
-NTSTATUS NTAPI DispatchPnp(PDEVICE_OBJECT device, PIRP irp)
-{
-    auto* extension = static_cast<ProbeDevice*>(device->DeviceExtension);
-    const UCHAR minor = IoGetCurrentIrpStackLocation(irp)->MinorFunction;
-    IoSkipCurrentIrpStackLocation(irp);
-    const NTSTATUS status = IoCallDriver(extension->lower, irp);
-    if (minor == IRP_MN_REMOVE_DEVICE) {
-        IoDetachDevice(extension->lower);
-        IoDeleteDevice(device);
-    }
-    return status;
-}
-
-NTSTATUS NTAPI AddDevice(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo)
-{
-    PDEVICE_OBJECT device = NULL;
-    NTSTATUS status = IoCreateDevice(driver, sizeof(ProbeDevice), NULL, FILE_DEVICE_KS, 0, FALSE, &device);
-    if (!NT_SUCCESS(status)) {
-        return status;
-    }
-    auto* extension = static_cast<ProbeDevice*>(device->DeviceExtension);
-    extension->pdo = pdo;
-    extension->lower = IoAttachDeviceToDeviceStack(device, pdo);
-    device->Flags &= ~DO_DEVICE_INITIALIZING;
-    return STATUS_SUCCESS;
 }
 
 }  // namespace
@@ -104,10 +67,10 @@ NTSTATUS NTAPI AddDevice(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo)
 NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING)
 {
     for (ULONG i = 0; i <= IRP_MJ_MAXIMUM_FUNCTION; ++i) {
-        driver->MajorFunction[i] = PassDown;
+        driver->MajorFunction[i] = passthrough::PassDown;
     }
     driver->MajorFunction[IRP_MJ_CREATE] = DispatchCreate;
-    driver->MajorFunction[IRP_MJ_PNP] = DispatchPnp;
-    driver->DriverExtension->AddDevice = AddDevice;
+    driver->MajorFunction[IRP_MJ_PNP] = passthrough::PassDownPnp;
+    driver->DriverExtension->AddDevice = passthrough::AddDevice;
     return STATUS_SUCCESS;
 }

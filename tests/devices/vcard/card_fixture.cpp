@@ -1,15 +1,27 @@
 #include "card_fixture.h"
 
+#include <utility>
+
 #include "sim/clock.h"
 #include "sim/machine.h"
 #include "sim/pool.h"
 
 namespace vcardtest {
 
+CardMachine::CardMachine() : CardMachine("vastum-vcard-", {}) {}
+
+CardMachine::CardMachine(std::string folderPrefix, std::initializer_list<const char*> morePoolTags)
+    : m_folderPrefix(std::move(folderPrefix)), m_poolTags(morePoolTags.begin(), morePoolTags.end())
+{
+    for (const char* tag : {"VCfl", "VCpn", "VCpr", "VCrg", "VCst"}) {
+        m_poolTags.emplace_back(tag);
+    }
+}
+
 void CardMachine::SetUp()
 {
     m_folder = std::filesystem::temp_directory_path() /
-               ("vastum-vcard-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+               (m_folderPrefix + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(m_folder);
     m_sink = m_folder / "sink";
     vcard::ForgetFinishedRecordings();
@@ -26,8 +38,8 @@ void CardMachine::TearDown()
     if (m_manualClock) {
         sim::clock::UseManualClock(false);
     }
-    for (const char* tag : {"VCfl", "VCpn", "VCpr", "VCrg", "VCst"}) {
-        EXPECT_EQ(sim::pool::Usage(tag).liveBlocks, 0u) << "blocks of pool tag " << tag << " left";
+    for (const std::string& tag : m_poolTags) {
+        EXPECT_EQ(sim::pool::Usage(tag).liveBlocks, 0u) << "blocks of pool tag \"" << tag << "\" left";
     }
     std::filesystem::remove_all(m_folder);
 }

@@ -1,5 +1,6 @@
 // A machine with one virtual card installed, and a client process to play
-// on it. Every test ends with the card's pool tags back at zero.
+// on it. Every test ends with the card's pool tags (and those of whatever a
+// derived fixture installs with it) back at zero.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,7 +11,9 @@
 #include <vcard_recordings.h>
 
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "sim/process.h"
@@ -19,6 +22,11 @@ namespace vcardtest {
 
 class CardMachine : public ::testing::Test {
 protected:
+    CardMachine();
+    // For fixtures that install more with the card: `folderPrefix` names
+    // the test's folder, `morePoolTags` are checked beside the card's.
+    CardMachine(std::string folderPrefix, std::initializer_list<const char*> morePoolTags);
+
     void SetUp() override;
     void TearDown() override;
 
@@ -37,6 +45,10 @@ protected:
     std::optional<sim::ClientProcess> m_client;
     std::optional<sim::ProcessScope> m_scope;
     bool m_manualClock = false;
+
+private:
+    std::string m_folderPrefix;
+    std::vector<std::string> m_poolTags;
 };
 
 // Client memory (VirtualAlloc) of whole pages, with its protection.

@@ -6,13 +6,11 @@
 
 #include <ks.h>
 
+#include "pass_through_filter.h"
+
 namespace {
 
 constexpr ULONG kMaximumRecords = 256;
-
-struct ProbeDevice {
-    PDEVICE_OBJECT Lower;
-};
 
 // The probe's state: one driver, used by one test at a time.
 struct ProbeState {
@@ -60,12 +58,6 @@ ULONG Record(PIRP irp)
     return index;
 }
 
-NTSTATUS PassDown(PDEVICE_OBJECT device, PIRP irp)
-{
-    IoSkipCurrentIrpStackLocation(irp);
-    return IoCallDriver(static_cast<ProbeDevice*>(device->DeviceExtension)->Lower, irp);
-}
-
 NTSTATUS NTAPI DispatchAny(PDEVICE_OBJECT device, PIRP irp)
 {
     const ULONG index = Record(irp);
@@ -77,7 +69,7 @@ NTSTATUS NTAPI DispatchAny(PDEVICE_OBJECT device, PIRP irp)
         KeWaitForSingleObject(&gProbe.WritesReleased, Executive, KernelMode, FALSE, NULL);
         Record(irp);  // recorded again as it leaves
     }
-    return PassDown(device, irp);
+    return passthrough::PassDown(device, irp);
 }
 
 NTSTATUS NTAPI DispatchPower(PDEVICE_OBJECT device, PIRP irp)
@@ -85,38 +77,13 @@ NTSTATUS NTAPI DispatchPower(PDEVICE_OBJECT device, PIRP irp)
     Record(irp);
     PoStartNextPowerIrp(irp);
     IoSkipCurrentIrpStackLocation(irp);
-    return PoCallDriver(static_cast<ProbeDevice*>(device->DeviceExtension)->Lower, irp);
+    return PoCallDriver(passthrough::ExtensionOf(device)->Lower, irp);
 }
 
 NTSTATUS NTAPI DispatchPnp(PDEVICE_OBJECT device, PIRP irp)
 {
     Record(irp);
-    const UCHAR minor = IoGetCurrentIrpStackLocation(irp)->MinorFunction;
-    PDEVICE_OBJECT lower = static_cast<ProbeDevice*>(device->DeviceExtension)->Lower;
-    const NTSTATUS status = PassDown(device, irp);
-    if (minor == IRP_MN_REMOVE_DEVICE) {
-        IoDetachDevice(lower);
-        IoDeleteDevice(device);
-    }
-    return status;
-}
-
-NTSTATUS NTAPI AddDevice(PDRIVER_OBJECT driver, PDEVICE_OBJECT pdo)
-{
-    PDEVICE_OBJECT device = NULL;
-    NTSTATUS status = IoCreateDevice(driver, sizeof(ProbeDevice), NULL, FILE_DEVICE_KS, 0, FALSE, &device);
-    if (!NT_SUCCESS(status)) {
-        return status;
-    }
-    auto* extension = static_cast<ProbeDevice*>(device->DeviceExtension);
-    extension->Lower = IoAttachDeviceToDeviceStack(device, pdo);
-    if (extension->Lower == NULL) {
-        IoDeleteDevice(device);
-        return STATUS_DEVICE_REMOVED;
-    }
-    device->Flags |= extension->Lower->Flags & (DO_DIRECT_IO | DO_BUFFERED_IO | DO_POWER_PAGABLE);
-    device->Flags &= ~DO_DEVICE_INITIALIZING;
-    return STATUS_SUCCESS;
+    return passthrough::PassDownPnp(device, irp);
 }
 
 }  // namespace
@@ -165,6 +132,6 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT DriverObject, PUNICODE_STRING Registry
     }
     DriverObject->MajorFunction[IRP_MJ_POWER] = DispatchPower;
     DriverObject->MajorFunction[IRP_MJ_PNP] = DispatchPnp;
-    DriverObject->DriverExtension->AddDevice = AddDevice;
+    DriverObject->DriverExtension->AddDevice = passthrough::AddDevice;
     return STATUS_SUCCESS;
 }
