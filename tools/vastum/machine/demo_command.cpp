@@ -55,15 +55,10 @@ bool SameName(const std::wstring& a, const std::wstring& b)
     return _wcsicmp(a.c_str(), b.c_str()) == 0;
 }
 
-std::string StatusText(NTSTATUS status)
-{
-    return sim::StatusName(status);
-}
-
 void Require(NTSTATUS status, const std::string& what)
 {
     if (!NT_SUCCESS(status)) {
-        throw CommandError(what + " failed: " + StatusText(status));
+        throw CommandError(what + " failed: " + sim::StatusName(status));
     }
 }
 
@@ -115,7 +110,7 @@ std::wstring PrepareCard(const std::filesystem::path& sink)
     const sim::machine::DeviceInfo* card = FindDevice(devices, instance);
     if (card == nullptr || !card->started) {
         throw CommandError("the card " + sim::Utf8FromWide(instance) + " did not start" +
-                           (card != nullptr ? ": " + StatusText(card->problem) : std::string()));
+                           (card != nullptr ? ": " + sim::StatusName(card->problem) : std::string()));
     }
     return instance;
 }
