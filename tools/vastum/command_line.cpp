@@ -55,9 +55,6 @@ struct SettingsOptions {
     std::string save;
 };
 
-// IN is optional and comes first, so the parser sees both positionals as
-// optional and fills IN first; BuildProcessRequest then takes the last file
-// named as OUT. The usage line shows what a user types.
 // Whether the user gave the option: its text alone cannot tell an empty
 // value from none.
 bool Given(const CLI::App& verb, const std::string& option)
@@ -74,6 +71,9 @@ void AddSetOption(CLI::App& verb, std::vector<std::string>& assignments, const s
         ->allow_extra_args(false);
 }
 
+// IN is optional and comes first, so the parser sees both positionals as
+// optional and fills IN first; BuildProcessRequest then takes the last file
+// named as OUT. The usage line shows what a user types.
 class ProcessHelpFormatter : public CLI::Formatter {
 public:
     std::string make_option_usage(const CLI::Option* option) const override
