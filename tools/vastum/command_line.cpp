@@ -34,14 +34,6 @@ struct ProcessOptions {
     std::string bufferFrames;
     std::string input;
     std::string output;
-
-    CLI::Option* settingsOption = nullptr;
-    CLI::Option* maskOption = nullptr;
-    CLI::Option* seedOption = nullptr;
-    CLI::Option* rawOption = nullptr;
-    CLI::Option* bufferFramesOption = nullptr;
-    CLI::Option* inputOption = nullptr;
-    CLI::Option* outputOption = nullptr;
 };
 
 // The options of `props` and `settings`, as typed.
@@ -55,9 +47,6 @@ struct PropsOptions {
 
     CLI::App* get = nullptr;
     CLI::App* set = nullptr;
-    CLI::Option* settingsOption = nullptr;
-    CLI::Option* getNodeOption = nullptr;
-    CLI::Option* setNodeOption = nullptr;
 };
 
 struct SettingsOptions {
@@ -65,6 +54,22 @@ struct SettingsOptions {
     std::vector<std::string> assignments;
     std::string save;
 };
+
+// Whether the user gave the option: its text alone cannot tell an empty
+// value from none.
+bool Given(const CLI::App& verb, const std::string& option)
+{
+    return verb.count(option) > 0;
+}
+
+// --set NAME=VALUE, repeatable. It takes one value each time, so a file
+// named after it stays a positional.
+void AddSetOption(CLI::App& verb, std::vector<std::string>& assignments, const std::string& when)
+{
+    verb.add_option("--set", assignments, "Sets an engine parameter " + when + "; repeatable")
+        ->type_name("NAME=VALUE")
+        ->allow_extra_args(false);
+}
 
 // IN is optional and comes first, so the parser sees both positionals as
 // optional and fills IN first; BuildProcessRequest then takes the last file
@@ -108,7 +113,7 @@ const Engine& RequireManager(const Engine& engine, const std::string& what)
 // chosen engine's parameters.
 std::string ProcessHelpFooter(const CLI::App& process, const std::string& engineName)
 {
-    if (process.count("--engine") > 0) {
+    if (Given(process, "--engine")) {
         if (const Engine* engine = FindEngine(engineName)) {
             return DescribeParameters(*engine);
         }
@@ -133,35 +138,26 @@ CLI::App* AddProcessCommand(CLI::App& app, ProcessOptions& options)
 
     process->add_option("--engine", options.engine, "The effect engine (default " + options.engine + ")")
         ->type_name("NAME");
-    process->add_option("--set", options.assignments, "Sets an engine parameter before processing; repeatable")
-        ->type_name("NAME=VALUE")
-        ->allow_extra_args(false);
-    options.settingsOption =
-        process->add_option("--settings", options.settings,
-                   "Loads the engine's saved settings (a registry export, as `vastum settings --save` writes) "
-                   "before --set")
-            ->type_name("FILE");
-    options.maskOption =
-        process->add_option("--mask", options.mask, "Channel mask for input that has none (stereo: 0x3)")
-            ->type_name("HEX");
-    options.seedOption =
-        process->add_option("--seed", options.seed, "Seeds the VYO HD dither (default " + defaultSeed + ")")
-            ->type_name("N");
-    options.rawOption =
-        process->add_option("--raw", options.raw, "IN and OUT are headerless little-endian PCM of this format")
-            ->type_name("RATE,BITS,CHANNELS");
-    options.bufferFramesOption =
-        process
-            ->add_option("--buffer-frames", options.bufferFrames,
-                "Frames per buffer handed to the engine (default " + defaultBufferFrames + ")")
-            ->type_name("N");
-    options.inputOption =
-        process->add_option("IN", options.input, "Input file, '-' for standard input")->type_name("");
-    options.outputOption =
-        process
-            ->add_option("OUT", options.output,
-                "Output file (required; '-' for standard output), written only when the run succeeds")
-            ->type_name("");
+    AddSetOption(*process, options.assignments, "before processing");
+    process
+        ->add_option("--settings", options.settings,
+            "Loads the engine's saved settings (a registry export, as `vastum settings --save` writes) before --set")
+        ->type_name("FILE");
+    process->add_option("--mask", options.mask, "Channel mask for input that has none (stereo: 0x3)")
+        ->type_name("HEX");
+    process->add_option("--seed", options.seed, "Seeds the VYO HD dither (default " + defaultSeed + ")")
+        ->type_name("N");
+    process->add_option("--raw", options.raw, "IN and OUT are headerless little-endian PCM of this format")
+        ->type_name("RATE,BITS,CHANNELS");
+    process
+        ->add_option("--buffer-frames", options.bufferFrames,
+            "Frames per buffer handed to the engine (default " + defaultBufferFrames + ")")
+        ->type_name("N");
+    process->add_option("IN", options.input, "Input file, '-' for standard input")->type_name("");
+    process
+        ->add_option("OUT", options.output,
+            "Output file (required; '-' for standard output), written only when the run succeeds")
+        ->type_name("");
 
     process->formatter(std::make_shared<ProcessHelpFormatter>());
     process->footer([process, &options] { return ProcessHelpFooter(*process, options.engine); });
@@ -175,35 +171,32 @@ CLI::App* AddPropsCommand(CLI::App& app, PropsOptions& options)
         "control panel builds it, and prints the value a get reads and the engine's status.\n"
         "Exit status 0 only when the engine answers with success.");
     props->add_option("--engine", options.engine, "The engine: vyohd or kova")->type_name("NAME")->required();
-    props->add_option("--set", options.assignments, "Sets an engine parameter before the request; repeatable")
-        ->type_name("NAME=VALUE")
-        ->allow_extra_args(false);
-    options.settingsOption =
-        props->add_option("--settings", options.settings, "Loads the engine's saved settings before --set")
-            ->type_name("FILE");
+    AddSetOption(*props, options.assignments, "before the request");
+    props->add_option("--settings", options.settings, "Loads the engine's saved settings before --set")
+        ->type_name("FILE");
     props->require_subcommand(1);
 
     const std::string idHelp = "The property id (decimal or 0x hexadecimal)";
     const std::string nodeHelp = "Sends a KSP_NODE addressed to node N instead of a KSPROPERTY";
     options.get = props->add_subcommand("get", "Reads property ID");
     options.get->add_option("ID", options.id, idHelp)->required();
-    options.getNodeOption = options.get->add_option("--node", options.node, nodeHelp)->type_name("N");
+    options.get->add_option("--node", options.node, nodeHelp)->type_name("N");
     options.get->fallthrough();
     options.set = props->add_subcommand("set", "Sets property ID to VALUE");
     options.set->add_option("ID", options.id, idHelp)->required();
     options.set->add_option("VALUE", options.value, "The 32-bit value, e.g. 80 (percent) or -999 (decibels)")
         ->required();
-    options.setNodeOption = options.set->add_option("--node", options.node, nodeHelp)->type_name("N");
+    options.set->add_option("--node", options.node, nodeHelp)->type_name("N");
     options.set->fallthrough();
     return props;
 }
 
-PropsRequest BuildPropsRequest(const PropsOptions& options)
+PropsRequest BuildPropsRequest(const CLI::App& props, const PropsOptions& options)
 {
     PropsRequest request;
     request.engine = &RequireManager(RequireEngine(options.engine), "props");
     request.settings = ParseParameterSettings(*request.engine, options.assignments);
-    if (options.settingsOption->count() > 0) {
+    if (Given(props, "--settings")) {
         request.settingsPath = options.settings;
     }
     request.isSet = options.set->parsed();
@@ -211,7 +204,7 @@ PropsRequest BuildPropsRequest(const PropsOptions& options)
     if (request.isSet) {
         request.value = ParsePropertyValue(options.value);
     }
-    if (options.getNodeOption->count() > 0 || options.setNodeOption->count() > 0) {
+    if (Given(*options.get, "--node") || Given(*options.set, "--node")) {
         request.node = ParsePropertyNumber("--node", options.node);
     }
     return request;
@@ -224,9 +217,7 @@ CLI::App* AddSettingsCommand(CLI::App& app, SettingsOptions& options)
         "text export format: a fresh manager's defaults, or with --set changed. `process --settings FILE`\n"
         "loads them back.");
     settings->add_option("--engine", options.engine, "The engine: vyohd or kova")->type_name("NAME")->required();
-    settings->add_option("--set", options.assignments, "Sets an engine parameter before saving; repeatable")
-        ->type_name("NAME=VALUE")
-        ->allow_extra_args(false);
+    AddSetOption(*settings, options.assignments, "before saving");
     settings->add_option("--save", options.save, "The file to write ('-' for standard output), replaced atomically")
         ->type_name("FILE")
         ->required();
@@ -242,33 +233,33 @@ SettingsRequest BuildSettingsRequest(const SettingsOptions& options)
     return request;
 }
 
-ProcessRequest BuildProcessRequest(const ProcessOptions& options)
+ProcessRequest BuildProcessRequest(const CLI::App& process, const ProcessOptions& options)
 {
     ProcessRequest request;
-    if (options.outputOption->count() > 0) {
+    if (Given(process, "OUT")) {
         request.inputPath = options.input;
         request.outputPath = options.output;
-    } else if (options.inputOption->count() > 0) {
+    } else if (Given(process, "IN")) {
         request.outputPath = options.input;
     } else {
         throw UsageError("OUT is required");
     }
     request.engine = &RequireEngine(options.engine);
     request.settings = ParseParameterSettings(*request.engine, options.assignments);
-    if (options.settingsOption->count() > 0) {
+    if (Given(process, "--settings")) {
         RequireManager(*request.engine, "--settings");
         request.settingsPath = options.settings;
     }
-    if (options.maskOption->count() > 0) {
+    if (Given(process, "--mask")) {
         request.channelMask = ParseChannelMask(options.mask);
     }
-    if (options.seedOption->count() > 0) {
+    if (Given(process, "--seed")) {
         request.seed = ParseSeed(options.seed);
     }
-    if (options.rawOption->count() > 0) {
+    if (Given(process, "--raw")) {
         request.raw = ParseRawFormat(options.raw);
     }
-    if (options.bufferFramesOption->count() > 0) {
+    if (Given(process, "--buffer-frames")) {
         request.bufferFrames = ParseBufferFrames(options.bufferFrames);
     }
     return request;
@@ -348,7 +339,6 @@ struct DemoOptions {
     std::string state;
     std::string out = "out";
     std::string input;
-    CLI::Option* inputOption = nullptr;
 };
 
 CLI::App* AddDemoCommand(CLI::App& app, DemoOptions& options)
@@ -362,13 +352,12 @@ CLI::App* AddDemoCommand(CLI::App& app, DemoOptions& options)
         ->type_name("NAME");
     demo->add_option("--state", options.state, "The machine's state folder (default OUT/machine)")->type_name("DIR");
     demo->add_option("--out", options.out, "Where input.wav and output.wav go (default out)")->type_name("DIR");
-    options.inputOption =
-        demo->add_option("--in", options.input, "A sound file to play instead of the demo programme ('-': standard input)")
-            ->type_name("FILE");
+    demo->add_option("--in", options.input, "A sound file to play instead of the demo programme ('-': standard input)")
+        ->type_name("FILE");
     return demo;
 }
 
-DemoRequest BuildDemoRequest(const DemoOptions& options)
+DemoRequest BuildDemoRequest(const CLI::App& demo, const DemoOptions& options)
 {
     DemoRequest request;
     request.engine = ParseDemoEngine(options.engine);
@@ -377,7 +366,7 @@ DemoRequest BuildDemoRequest(const DemoOptions& options)
         throw UsageError("--out needs a folder");
     }
     request.outFolder = options.out;
-    if (options.inputOption->count() > 0) {
+    if (Given(demo, "--in")) {
         request.inputPath = options.input;
     }
     return request;
@@ -441,9 +430,9 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
 
     try {
         if (process->parsed()) {
-            RunProcess(BuildProcessRequest(processOptions));
+            RunProcess(BuildProcessRequest(*process, processOptions));
         } else if (props->parsed()) {
-            return RunProps(BuildPropsRequest(propsOptions), out) ? 0 : kExitCommandFailed;
+            return RunProps(BuildPropsRequest(*props, propsOptions), out) ? 0 : kExitCommandFailed;
         } else if (settings->parsed()) {
             RunSettings(BuildSettingsRequest(settingsOptions), out);
         } else if (machine->parsed()) {
@@ -455,7 +444,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
             RunPlay(playRequest, out, err);
         }
         if (demo->parsed()) {
-            RunDemo(BuildDemoRequest(demoOptions), out, err);
+            RunDemo(BuildDemoRequest(*demo, demoOptions), out, err);
         }
         return 0;
     } catch (const UsageError& error) {

@@ -1,23 +1,10 @@
 #include "option_values.h"
 
-#include <charconv>
 #include <string>
 
 #include "command_error.h"
 
 namespace vastum {
-
-namespace {
-
-// The whole text as one unsigned number in `base`: no sign, no spaces.
-template <typename Unsigned>
-bool ParseWhole(std::string_view text, Unsigned& value, int base)
-{
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    return !text.empty() && error == std::errc{} && end == text.data() + text.size();
-}
-
-}  // namespace
 
 std::uint32_t ParseChannelMask(std::string_view text)
 {

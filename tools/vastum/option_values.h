@@ -3,11 +3,20 @@
 // is wrong with it.
 #pragma once
 
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 namespace vastum {
+
+// The whole text as one unsigned number in `base`: no sign, no spaces.
+template <typename Unsigned>
+bool ParseWhole(std::string_view text, Unsigned& value, int base)
+{
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    return !text.empty() && error == std::errc{} && end == text.data() + text.size();
+}
 
 // --mask HEX: hexadecimal, with or without 0x, at most 32 bits.
 std::uint32_t ParseChannelMask(std::string_view text);

@@ -1,7 +1,5 @@
 #include "process_command.h"
 
-#include <cstdio>
-
 #include "audio/sound_file.h"
 #include "command_error.h"
 #include "demo/demo_programme.h"
@@ -14,17 +12,10 @@ namespace vastum {
 
 namespace {
 
-std::string HexMask(std::uint32_t mask)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(mask));
-    return text;
-}
-
-Audio ReadDemoProgramme(const std::optional<RawFormat>& raw)
+Audio ReadDemoProgramme(const std::optional<AudioFormat>& raw)
 {
     Audio demo = DemoProgramme();
-    if (raw && raw->ToAudioFormat() != demo.format) {
+    if (raw && *raw != demo.format) {
         throw UsageError("--raw " + std::to_string(raw->sampleRate) + "," + std::to_string(raw->bitsPerSample) + "," +
                          std::to_string(raw->channels) + " does not match the demo programme (" +
                          DescribeFormat(demo.format) + "); give an IN to read raw input");
@@ -53,8 +44,9 @@ void ApplyChannelMaskOption(AudioFormat& format, const ProcessRequest& request)
         return;
     }
     if (format.channelMask && *format.channelMask != *request.channelMask) {
-        throw UsageError("--mask " + HexMask(*request.channelMask) + " conflicts with the input's own channel mask " +
-                         HexMask(*format.channelMask));
+        throw UsageError("--mask " + DescribeChannelMask(*request.channelMask) +
+                         " conflicts with the input's own channel mask " +
+                         DescribeChannelMask(*format.channelMask));
     }
     format.channelMask = request.channelMask;
 }

@@ -27,7 +27,7 @@ struct ProcessRequest {
     std::vector<ParameterSetting> settings;
     std::optional<std::uint32_t> channelMask;  // --mask
     std::uint32_t seed = kDefaultSeed;
-    std::optional<RawFormat> raw;  // --raw: input and output are headerless PCM
+    std::optional<AudioFormat> raw;  // --raw: input and output are headerless PCM
     std::size_t bufferFrames = kDefaultBufferFrames;
     std::optional<std::string> settingsPath;  // --settings: a registry export the engine loads first
     std::optional<std::string> inputPath;  // none: the demo programme; "-": standard input

@@ -2,12 +2,12 @@
 
 #include <wdm.h>
 
-#include <charconv>
 #include <cstdio>
 
 #include "command_error.h"
 #include "engines/property_request.h"
 #include "engines/saved_floating_point_state.h"
+#include "option_values.h"
 #include "settings/settings_key.h"
 #include "sim/status.h"
 
@@ -15,16 +15,12 @@ namespace vastum {
 
 namespace {
 
+// Decimal, or hexadecimal after 0x.
 template <typename Number>
-bool ParseWhole(std::string_view text, Number& value)
+bool ParseDecimalOrHex(std::string_view text, Number& value)
 {
-    int base = 10;
-    if (text.starts_with("0x") || text.starts_with("0X")) {
-        text.remove_prefix(2);
-        base = 16;
-    }
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    return !text.empty() && error == std::errc{} && end == text.data() + text.size();
+    const bool hexadecimal = text.starts_with("0x") || text.starts_with("0X");
+    return ParseWhole(hexadecimal ? text.substr(2) : text, value, hexadecimal ? 16 : 10);
 }
 
 std::string StatusLine(NTSTATUS status)
@@ -39,7 +35,7 @@ std::string StatusLine(NTSTATUS status)
 std::uint32_t ParsePropertyNumber(const std::string& what, std::string_view text)
 {
     std::uint32_t number = 0;
-    if (!ParseWhole(text, number)) {
+    if (!ParseDecimalOrHex(text, number)) {
         throw UsageError(what + " '" + std::string(text) + "' is not a whole number from 0 to 4294967295");
     }
     return number;
@@ -47,11 +43,12 @@ std::uint32_t ParsePropertyNumber(const std::string& what, std::string_view text
 
 std::int32_t ParsePropertyValue(std::string_view text)
 {
-    std::int64_t value = 0;
+    // The digits parse as unsigned, so no second sign gets through, not even
+    // after a 0x.
+    std::uint64_t value = 0;
     const bool negative = text.starts_with('-');
-    std::string_view digits = negative ? text.substr(1) : text;
-    if (digits.starts_with('-') || digits.starts_with('+') || !ParseWhole(digits, value) ||
-        value > (negative ? 2147483648LL : 4294967295LL)) {
+    const std::string_view digits = negative ? text.substr(1) : text;
+    if (!ParseDecimalOrHex(digits, value) || value > (negative ? 2147483648ULL : 4294967295ULL)) {
         throw UsageError("VALUE '" + std::string(text) + "' is not a 32-bit value (-2147483648 to 4294967295)");
     }
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(negative ? -value : value));

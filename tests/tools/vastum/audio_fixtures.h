@@ -1,7 +1,10 @@
 // Audio to feed the command line in tests: PCM with every sample pattern
-// that a conversion could get wrong, and WAVE files assembled byte by byte,
-// independently of the code under test.
+// that a conversion could get wrong, WAVE files assembled byte by byte,
+// independently of the code under test, and files in formats the system
+// refuses, as libsndfile writes them.
 #pragma once
+
+#include <sndfile.h>
 
 #include <cstdint>
 #include <cstring>
@@ -10,6 +13,7 @@
 #include <vector>
 
 #include "audio/audio.h"
+#include "audio/memory_sound_io.h"
 
 // Frames whose samples walk through the extremes of the depth (most
 // negative, -1, 0, +1, most positive) and then pseudo-random bytes.
@@ -112,4 +116,20 @@ inline std::vector<std::uint8_t> WaveDataChunk(const std::vector<std::uint8_t>& 
         offset += 8 + size + (size & 1u);
     }
     return {};
+}
+
+// Eight silent frames at 48000 Hz in a libsndfile `format` (SF_FORMAT_...).
+inline std::vector<std::uint8_t> LibsndfileWave(int format, int channels)
+{
+    std::vector<std::uint8_t> bytes;
+    vastum::MemorySoundIo io(bytes);
+    SF_INFO info{};
+    info.samplerate = 48000;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE* file = io.Open(SFM_WRITE, &info);
+    std::vector<int> silence(static_cast<std::size_t>(channels) * 8);
+    sf_writef_int(file, silence.data(), 8);
+    sf_close(file);
+    return bytes;
 }

@@ -104,7 +104,7 @@ TEST_F(ProcessCommand, audio_passes_through_unchanged_at_every_depth_raw_and_wav
 
         WriteFileBytes(folder / "in.raw", original.pcm);
         ProcessRequest raw = Request("in.raw", "out.raw");
-        raw.raw = vastum::RawFormat{44100, c.bits, c.channels};
+        raw.raw = vastum::AudioFormat{44100, c.bits, c.channels, {}};
         RunProcess(raw);
         EXPECT_EQ(ReadFileBytes(folder / "out.raw"), original.pcm);
 
@@ -125,7 +125,7 @@ TEST_F(ProcessCommand, without_input_the_demo_programme_is_rendered)
     EXPECT_EQ(rendered.pcm, demo.pcm);
 
     ProcessRequest raw = Request(std::nullopt, "demo.raw");
-    raw.raw = vastum::RawFormat{48000, 16, 2};
+    raw.raw = vastum::AudioFormat{48000, 16, 2, {}};
     RunProcess(raw);
     EXPECT_EQ(ReadFileBytes(folder / "demo.raw"), demo.pcm);
 }
@@ -167,7 +167,7 @@ TEST_F(ProcessCommand, the_seed_makes_the_engines_random_draws_repeatable)
     WriteFileBytes(folder / "in.raw", TestAudio(48000, 16, 2, 1000).pcm);
     auto render = [&](std::uint32_t seed) {
         ProcessRequest request = Request("in.raw", "out.raw", &kProbeEngine);
-        request.raw = vastum::RawFormat{48000, 16, 2};
+        request.raw = vastum::AudioFormat{48000, 16, 2, {}};
         request.seed = seed;
         RunProcess(request);
         return ReadFileBytes(folder / "out.raw");
@@ -196,7 +196,7 @@ TEST_F(ProcessCommand, a_failed_run_writes_nothing)
         {"partial raw frame",
          [&](ProcessRequest& r) {
              r.inputPath = folder / "odd.raw";
-             r.raw = vastum::RawFormat{48000, 16, 2};
+             r.raw = vastum::AudioFormat{48000, 16, 2, {}};
          },
          "7 bytes are not whole frames of 4 bytes"},
         {"mask conflict", [](ProcessRequest& r) { r.channelMask = 0x33; },
@@ -204,7 +204,7 @@ TEST_F(ProcessCommand, a_failed_run_writes_nothing)
         {"raw format differs from the demo",
          [](ProcessRequest& r) {
              r.inputPath.reset();
-             r.raw = vastum::RawFormat{44100, 16, 2};
+             r.raw = vastum::AudioFormat{44100, 16, 2, {}};
          },
          "--raw 44100,16,2 does not match the demo programme (48000 Hz, 16-bit, 2 channels)"},
         {"engine refuses the format",

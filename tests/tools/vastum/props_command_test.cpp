@@ -62,6 +62,7 @@ TEST_F(Props, a_malformed_request_is_a_usage_error)
         {{"props", "--engine", "vyohd", "get", "two"}, "ID 'two' is not a whole number from 0 to 4294967295"},
         {{"props", "--engine", "vyohd", "set", "2", "4294967296"}, "VALUE '4294967296' is not a 32-bit value"},
         {{"props", "--engine", "vyohd", "set", "2", "-2147483649"}, "VALUE '-2147483649' is not a 32-bit value"},
+        {{"props", "--engine", "vyohd", "set", "2", "0x-5"}, "VALUE '0x-5' is not a 32-bit value"},
         {{"props", "--engine", "kova", "get", "14", "--node", "-1"}, "--node '-1' is not a whole number"},
         {{"props", "--engine", "vyohd", "--set", "QELWidth=2", "get", "2"}, "QELWidth must be 0..1"},
         {{"props", "--engine", "vyohd"}, "A subcommand is required"},

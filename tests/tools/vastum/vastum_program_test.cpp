@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "audio/memory_sound_io.h"
 #include "audio/sound_file.h"
 #include "audio_fixtures.h"
 #include "demo/demo_programme.h"
@@ -17,21 +16,6 @@
 #include "vastum_program.h"
 
 namespace {
-
-std::vector<std::uint8_t> LibsndfileWave(int format, int channels)
-{
-    std::vector<std::uint8_t> bytes;
-    vastum::MemorySoundIo io(bytes);
-    SF_INFO info{};
-    info.samplerate = 48000;
-    info.channels = channels;
-    info.format = format;
-    SNDFILE* file = io.Open(SFM_WRITE, &info);
-    std::vector<int> silence(static_cast<std::size_t>(channels) * 8);
-    sf_writef_int(file, silence.data(), 8);
-    sf_close(file);
-    return bytes;
-}
 
 TEST_F(VastumProgram, bad_input_gets_one_line_a_nonzero_exit_and_no_output)
 {

@@ -32,11 +32,22 @@ std::string DescribeFormat(const AudioFormat& format)
                        "-bit, " + std::to_string(format.channels) +
                        (format.channels == 1 ? " channel" : " channels");
     if (format.channelMask) {
-        char mask[16];
-        std::snprintf(mask, sizeof mask, "0x%X", static_cast<unsigned>(*format.channelMask));
-        text += ", channel mask ";
-        text += mask;
+        text += ", channel mask " + DescribeChannelMask(*format.channelMask);
     }
+    return text;
+}
+
+std::string DescribeDuration(const Audio& audio)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f s", static_cast<double>(audio.Frames()) / audio.format.sampleRate);
+    return text;
+}
+
+std::string DescribeChannelMask(std::uint32_t mask)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(mask));
     return text;
 }
 

@@ -45,4 +45,10 @@ void RequireSupportedFormat(const AudioFormat& format, const std::string& source
 // "48000 Hz, 16-bit, 2 channels"
 std::string DescribeFormat(const AudioFormat& format);
 
+// "10.00 s"
+std::string DescribeDuration(const Audio& audio);
+
+// "0x3F"
+std::string DescribeChannelMask(std::uint32_t mask);
+
 }  // namespace vastum

@@ -25,7 +25,7 @@ std::uint32_t ParseRawField(std::string_view field, std::string_view what, std::
 
 }  // namespace
 
-RawFormat ParseRawFormat(std::string_view text)
+AudioFormat ParseRawFormat(std::string_view text)
 {
     const auto firstComma = text.find(',');
     const auto secondComma = firstComma == std::string_view::npos ? firstComma : text.find(',', firstComma + 1);
@@ -47,12 +47,12 @@ RawFormat ParseRawFormat(std::string_view text)
         throw UsageError("malformed --raw '" + std::string(text) + "': channels must be 1 to " +
                          std::to_string(kMaxChannels));
     }
-    return {rate, static_cast<std::uint16_t>(bits), static_cast<std::uint16_t>(channels)};
+    return {rate, static_cast<std::uint16_t>(bits), static_cast<std::uint16_t>(channels), std::nullopt};
 }
 
-Audio DecodeRawPcm(std::vector<std::uint8_t> bytes, const RawFormat& format, const std::string& name)
+Audio DecodeRawPcm(std::vector<std::uint8_t> bytes, const AudioFormat& format, const std::string& name)
 {
-    Audio audio{format.ToAudioFormat(), std::move(bytes)};
+    Audio audio{format, std::move(bytes)};
     const std::size_t frameBytes = audio.format.BytesPerFrame();
     if (audio.pcm.size() % frameBytes != 0) {
         throw CommandError(name + ": " + std::to_string(audio.pcm.size()) + " bytes are not whole frames of " +

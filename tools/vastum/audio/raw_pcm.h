@@ -11,19 +11,12 @@
 
 namespace vastum {
 
-struct RawFormat {
-    std::uint32_t sampleRate = 0;
-    std::uint16_t bitsPerSample = 0;
-    std::uint16_t channels = 0;
-
-    AudioFormat ToAudioFormat() const { return {sampleRate, bitsPerSample, channels, std::nullopt}; }
-};
-
 // "48000,16,2": three decimal integers, a supported depth and channel count
-// and a nonzero rate. Throws UsageError naming what is wrong.
-RawFormat ParseRawFormat(std::string_view text);
+// and a nonzero rate. Throws UsageError naming what is wrong. Raw PCM names
+// no speaker positions, so the format has no channel mask.
+AudioFormat ParseRawFormat(std::string_view text);
 
 // The bytes must be whole frames. Throws CommandError naming `name`.
-Audio DecodeRawPcm(std::vector<std::uint8_t> bytes, const RawFormat& format, const std::string& name);
+Audio DecodeRawPcm(std::vector<std::uint8_t> bytes, const AudioFormat& format, const std::string& name);
 
 }  // namespace vastum

@@ -10,6 +10,7 @@
 #include "command_error.h"
 #include "engines/engine.h"
 #include "engines/kernel_engine_stream.h"
+#include "engines/saved_floating_point_state.h"
 #include "settings/settings_key.h"
 #include "sim/status.h"
 
@@ -42,5 +43,16 @@ public:
 private:
     Released<Manager> manager_;
 };
+
+// An engine's openManager: the manager `Open` prepares (its saved settings
+// loaded, then the user's), held for one command. The floating-point state
+// is saved around the setters' float work.
+template <typename Manager, Released<Manager> (*Open)(std::span<const ParameterSetting>, const SettingsKey*)>
+std::unique_ptr<EngineManager> OpenKernelEngineManager(std::span<const ParameterSetting> settings,
+                                                       const SettingsKey* saved)
+{
+    SavedFloatingPointState floatingPoint;
+    return std::make_unique<KernelEngineManager<Manager>>(Open(settings, saved));
+}
 
 }  // namespace vastum

@@ -9,7 +9,11 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
+#include <string_view>
+#include <type_traits>
 
+#include "command_error.h"
 #include "engines/engine.h"
 #include "option_values.h"
 
@@ -46,5 +50,22 @@ private:
     Released<Manager> manager_;  // declared first, so released last
     Released<Stream> stream_;
 };
+
+// A stream of `manager`, created as the filter driver creates one and then
+// formatted by `setFormat(stream)`, which throws CommandError when the
+// engine refuses the format. The stream keeps its manager. The caller has
+// saved the floating-point state.
+template <typename Manager, typename SetFormat>
+std::unique_ptr<StreamProcessor> OpenKernelEngineStream(Released<Manager> manager, std::string_view engineName,
+                                                        SetFormat setFormat)
+{
+    using Stream = std::remove_pointer_t<decltype(manager->CreateStream())>;
+    Released<Stream> stream(manager->CreateStream());
+    if (!stream) {
+        throw CommandError("engine " + std::string(engineName) + ": CreateStream made no stream");
+    }
+    setFormat(*stream);
+    return std::make_unique<KernelEngineStream<Manager, Stream>>(std::move(manager), std::move(stream));
+}
 
 }  // namespace vastum

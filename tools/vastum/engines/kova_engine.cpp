@@ -12,7 +12,6 @@
 #include <kova_properties.h>
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "command_error.h"
@@ -135,13 +134,6 @@ constexpr ManagerParameter<M> kRows[] = {
 
 constexpr auto kShown = ShownParameters(kRows);
 
-std::string Hex(std::uint32_t value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
-    return text;
-}
-
 // "a, b, c or d"
 template <typename T, std::size_t Count>
 std::string Choices(const T (&values)[Count], std::string (*format)(std::uint32_t))
@@ -165,14 +157,16 @@ std::string DescribeStreamFormat(const AudioFormat& format, std::uint32_t channe
     if (format.channelMask) {
         return DescribeFormat(format);
     }
-    return DescribeFormat(format) + ", channel mask " + (channelMask == 0 ? std::string("none") : Hex(channelMask));
+    return DescribeFormat(format) + ", channel mask " +
+           (channelMask == 0 ? std::string("none") : DescribeChannelMask(channelMask));
 }
 
 std::string DescribeRefusedFormat(const AudioFormat& format, std::uint32_t channelMask, NTSTATUS status)
 {
     return "engine kova refused " + DescribeStreamFormat(format, channelMask) + " (" + sim::StatusName(status) +
         "); it takes " + Choices(kKOVAChannelCounts, Decimal) + " channels, channel mask " +
-        Choices(kKOVAChannelMasks, Hex) + " naming no more speakers than channels (--mask for input without one), " +
+        Choices(kKOVAChannelMasks, DescribeChannelMask) +
+        " naming no more speakers than channels (--mask for input without one), " +
         Choices(kKOVABitsPerSample, Decimal) + " bits per sample";
 }
 
@@ -198,24 +192,13 @@ std::unique_ptr<StreamProcessor> OpenKovaStream(const AudioFormat& format, std::
                                                 std::span<const ParameterSetting> settings, const SettingsKey* saved)
 {
     SavedFloatingPointState floatingPoint;
-    Released<KOVAManager> manager = OpenKovaManager(settings, saved);
-    Released<KOVAStream> stream(manager->CreateStream());
-    if (!stream) {
-        throw CommandError("engine kova: CreateStream made no stream");
-    }
-    const NTSTATUS status =
-        stream->SetFormat(format.sampleRate, format.bitsPerSample, format.channels, channelMask);
-    if (!NT_SUCCESS(status)) {
-        throw CommandError(DescribeRefusedFormat(format, channelMask, status));
-    }
-    return std::make_unique<KernelEngineStream<KOVAManager, KOVAStream>>(std::move(manager), std::move(stream));
-}
-
-std::unique_ptr<EngineManager> OpenKovaManagerOnly(std::span<const ParameterSetting> settings,
-                                                   const SettingsKey* saved)
-{
-    SavedFloatingPointState floatingPoint;
-    return std::make_unique<KernelEngineManager<KOVAManager>>(OpenKovaManager(settings, saved));
+    return OpenKernelEngineStream(OpenKovaManager(settings, saved), kName, [&](KOVAStream& stream) {
+        const NTSTATUS status =
+            stream.SetFormat(format.sampleRate, format.bitsPerSample, format.channels, channelMask);
+        if (!NT_SUCCESS(status)) {
+            throw CommandError(DescribeRefusedFormat(format, channelMask, status));
+        }
+    });
 }
 
 }  // namespace
@@ -226,7 +209,7 @@ constinit const Engine kKovaEngine = {
     .description = "KOVA surround virtualizer: up to seven channels on two speakers or headphones",
     .parameters = kShown,
     .createProcessor = OpenKovaStream,
-    .openManager = OpenKovaManagerOnly,
+    .openManager = OpenKernelEngineManager<KOVAManager, OpenKovaManager>,
     .propertySet = &KSPROPSETID_KOVA,
 };
 

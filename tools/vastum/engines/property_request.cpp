@@ -1,5 +1,7 @@
 #include "engines/property_request.h"
 
+#include <ks_client.h>
+
 #include "command_error.h"
 
 namespace vastum {
@@ -8,9 +10,7 @@ PropertyAnswer SendPropertyRequest(const std::function<NTSTATUS(PIRP)>& dispatch
                                    ULONG flags, std::optional<ULONG> node, std::int32_t value)
 {
     KSP_NODE property{};
-    property.Property.Set = set;
-    property.Property.Id = id;
-    property.Property.Flags = flags;
+    property.Property = ksclient::MakeProperty(set, id, flags);
     property.NodeId = node.value_or(0);
     const ULONG propertyLength = node ? sizeof(KSP_NODE) : sizeof(KSPROPERTY);
     LONG data = value;

@@ -1,8 +1,8 @@
 // The engine "vyohd": the VYO HD stereo enhancer, used as the filter driver
 // uses it. The manager comes from the shared library vyohd_kern_i386
-// (CreateVYOHDManager2, the export the driver imports); the settings go
-// (a saved settings key first, through the engine's LoadSettings) go
-// through the manager's setters, then one stream is created and formatted,
+// (CreateVYOHDManager2, the export the driver imports) and takes its saved
+// settings (a settings key, through the engine's LoadSettings), then the
+// user's settings through its setters; one stream is created and formatted,
 // and every buffer goes to its ProcessInPlace. Ranges and defaults are the
 // engine's own (vyohd_parameters.h).
 #include <vyohd_interface.h>
@@ -15,6 +15,7 @@
 #include "engines/kernel_engine_stream.h"
 #include "engines/manager_parameter.h"
 #include "engines/saved_floating_point_state.h"
+#include "machine/client_wave_format.h"
 #include "sim/status.h"
 
 namespace vastum {
@@ -61,19 +62,6 @@ constexpr ManagerParameter<M> kRows[] = {
 
 constexpr auto kShown = ShownParameters(kRows);
 
-// The engine reads the rate, the sample width and the channel count.
-WAVEFORMATEX WaveFormat(const AudioFormat& format)
-{
-    WAVEFORMATEX wave{};
-    wave.wFormatTag = WAVE_FORMAT_PCM;
-    wave.nChannels = format.channels;
-    wave.nSamplesPerSec = format.sampleRate;
-    wave.nBlockAlign = static_cast<WORD>(format.BytesPerFrame());
-    wave.nAvgBytesPerSec = static_cast<DWORD>(format.sampleRate * format.BytesPerFrame());
-    wave.wBitsPerSample = format.bitsPerSample;
-    return wave;
-}
-
 // A manager as the filter driver prepares one: created through the export
 // the driver imports, its saved settings loaded, then the user's settings.
 // The caller has saved the floating-point state.
@@ -94,24 +82,16 @@ std::unique_ptr<StreamProcessor> OpenVyohdStream(const AudioFormat& format, std:
                                                  std::span<const ParameterSetting> settings, const SettingsKey* saved)
 {
     SavedFloatingPointState floatingPoint;
-    Released<VYOHDManager> manager = OpenVyohdManager(settings, saved);
-    Released<VYOHDStream> stream(manager->CreateStream());
-    if (!stream) {
-        throw CommandError("engine vyohd: CreateStream made no stream");
-    }
-    const WAVEFORMATEX wave = WaveFormat(format);
-    const NTSTATUS status = stream->SetFormat(&wave);
-    if (!NT_SUCCESS(status)) {
-        throw CommandError("engine vyohd refused " + DescribeFormat(format) + " (" + sim::StatusName(status) + ")");
-    }
-    return std::make_unique<KernelEngineStream<VYOHDManager, VYOHDStream>>(std::move(manager), std::move(stream));
-}
-
-std::unique_ptr<EngineManager> OpenVyohdManagerOnly(std::span<const ParameterSetting> settings,
-                                                    const SettingsKey* saved)
-{
-    SavedFloatingPointState floatingPoint;
-    return std::make_unique<KernelEngineManager<VYOHDManager>>(OpenVyohdManager(settings, saved));
+    return OpenKernelEngineStream(OpenVyohdManager(settings, saved), kName, [&format](VYOHDStream& stream) {
+        // The format a client sets on the card's pin, which the filter hands
+        // on; the engine reads its rate, sample width and channel count.
+        const WAVEFORMATEXTENSIBLE wave = ClientWaveFormat(format);
+        const NTSTATUS status = stream.SetFormat(&wave.Format);
+        if (!NT_SUCCESS(status)) {
+            throw CommandError("engine vyohd refused " + DescribeFormat(format) + " (" + sim::StatusName(status) +
+                               ")");
+        }
+    });
 }
 
 }  // namespace
@@ -122,7 +102,7 @@ constinit const Engine kVyohdEngine = {
     .description = "VYO HD stereo enhancer, on the first two channels (mono passes unchanged)",
     .parameters = kShown,
     .createProcessor = OpenVyohdStream,
-    .openManager = OpenVyohdManagerOnly,
+    .openManager = OpenKernelEngineManager<VYOHDManager, OpenVyohdManager>,
     .propertySet = &KSPROPSETID_VYOHD,
 };
 

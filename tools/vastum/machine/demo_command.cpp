@@ -1,8 +1,5 @@
 #include "machine/demo_command.h"
 
-#include <cstdio>
-#include <cwctype>
-
 #include <ks_client.h>
 #include <vcard_install.h>
 #include <vcard_recordings.h>
@@ -51,22 +48,17 @@ const EngineChoice& ChoiceFor(DemoEngine engine)
     return kEngineChoices[0];
 }
 
-bool SameName(std::wstring_view a, std::wstring_view b)
+// Instance ids, service names and interface paths compare without regard
+// to case.
+bool SameName(const std::wstring& a, const std::wstring& b)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-               return std::towlower(x) == std::towlower(y);
-           });
-}
-
-std::string StatusText(NTSTATUS status)
-{
-    return sim::StatusName(status);
+    return _wcsicmp(a.c_str(), b.c_str()) == 0;
 }
 
 void Require(NTSTATUS status, const std::string& what)
 {
     if (!NT_SUCCESS(status)) {
-        throw CommandError(what + " failed: " + StatusText(status));
+        throw CommandError(what + " failed: " + sim::StatusName(status));
     }
 }
 
@@ -118,7 +110,7 @@ std::wstring PrepareCard(const std::filesystem::path& sink)
     const sim::machine::DeviceInfo* card = FindDevice(devices, instance);
     if (card == nullptr || !card->started) {
         throw CommandError("the card " + sim::Utf8FromWide(instance) + " did not start" +
-                           (card != nullptr ? ": " + StatusText(card->problem) : std::string()));
+                           (card != nullptr ? ": " + sim::StatusName(card->problem) : std::string()));
     }
     return instance;
 }
@@ -130,7 +122,7 @@ std::wstring RenderInterfaceOf(const std::wstring& instance)
     std::wstring prefix = L"\\\\?\\" + instance + L"#";
     std::replace(prefix.begin() + 4, prefix.end(), L'\\', L'#');
     for (const std::wstring& path : ksclient::RenderDevices()) {
-        if (path.size() > prefix.size() && SameName(std::wstring_view(path).substr(0, prefix.size()), prefix)) {
+        if (path.size() > prefix.size() && _wcsnicmp(path.c_str(), prefix.c_str(), prefix.size()) == 0) {
             return path;
         }
     }
@@ -160,13 +152,6 @@ std::string ChooseEngine(const std::wstring& device, const EngineChoice& choice)
                            ksclient::ErrorName(error));
     }
     return settings;
-}
-
-std::string Seconds(const Audio& audio)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f s", static_cast<double>(audio.Frames()) / audio.format.sampleRate);
-    return text;
 }
 
 // Plays the audio in a client process of its own and returns the card's
@@ -260,7 +245,8 @@ void RunDemo(const DemoRequest& request, std::ostream& out, std::ostream& err)
     if (!settings.empty()) {
         out << "settings: " << settings << "\n";
     }
-    out << "played:   " << name << " (" << DescribeFormat(input.format) << ", " << Seconds(input) << ") through "
+    out << "played:   " << name << " (" << DescribeFormat(input.format) << ", " << DescribeDuration(input)
+        << ") through "
         << sim::Utf8FromWide(device) << " in 10 ms write requests\n";
     out << "in:       " << DescribeLevels(MeasureLevels(input)) << "  " << inputPath << "\n";
     out << "out:      " << DescribeLevels(MeasureLevels(output)) << "  " << outputPath << "\n";

@@ -1,7 +1,6 @@
 #include "machine/machine_command.h"
 
 #include <algorithm>
-#include <cwctype>
 
 #include <vcard_install.h>
 
@@ -17,11 +16,10 @@ namespace vastum {
 
 namespace {
 
+// Instance ids and service names compare without regard to case.
 bool SameName(const std::wstring& a, const std::wstring& b)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-               return std::towlower(x) == std::towlower(y);
-           });
+    return _wcsicmp(a.c_str(), b.c_str()) == 0;
 }
 
 std::string JoinNames(const std::vector<std::wstring>& names)

@@ -1,7 +1,5 @@
 #include "machine/play_command.h"
 
-#include <cstdio>
-
 #include <ks_client.h>
 #include <vcard_recordings.h>
 
@@ -17,13 +15,6 @@
 namespace vastum {
 
 namespace {
-
-std::string Seconds(const Audio& audio)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f s", static_cast<double>(audio.Frames()) / audio.format.sampleRate);
-    return text;
-}
 
 // Plays the audio in a client process of its own; the recordings that
 // ended meanwhile are what the card made of it.
@@ -71,7 +62,7 @@ void RunPlay(const PlayRequest& request, std::ostream& out, std::ostream& err)
     MachineSession session(request.stateFolder);
     session.ReportNotes(err);
     const std::vector<vcard::Recording> recordings = PlayAsClient(audio, name);
-    out << "played " << name << " (" << DescribeFormat(audio.format) << ", " << Seconds(audio) << ") through "
+    out << "played " << name << " (" << DescribeFormat(audio.format) << ", " << DescribeDuration(audio) << ") through "
         << sim::Utf8FromWide(ksclient::RenderDevices().at(0)) << "\n";
     for (const vcard::Recording& recording : recordings) {
         out << "recorded " << recording.path.string()

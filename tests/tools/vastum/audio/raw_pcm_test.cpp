@@ -9,27 +9,28 @@
 namespace {
 
 using vastum::ParseRawFormat;
-using vastum::RawFormat;
+using vastum::AudioFormat;
 using vastum::UsageError;
 
 TEST(RawPcm, format_is_rate_bits_channels)
 {
     struct ValidCase {
         const char* text;
-        RawFormat expected;
+        AudioFormat expected;
     };
     const ValidCase cases[] = {
-        {"48000,16,2", {48000, 16, 2}},
-        {"8000,8,1", {8000, 8, 1}},
-        {"96000,24,8", {96000, 24, 8}},
-        {"1,32,6", {1, 32, 6}},
-        {"2147483647,16,2", {2147483647u, 16, 2}},
+        {"48000,16,2", {48000, 16, 2, {}}},
+        {"8000,8,1", {8000, 8, 1, {}}},
+        {"96000,24,8", {96000, 24, 8, {}}},
+        {"1,32,6", {1, 32, 6, {}}},
+        {"2147483647,16,2", {2147483647u, 16, 2, {}}},
     };
     for (const ValidCase& c : cases) {
-        const RawFormat format = ParseRawFormat(c.text);
+        const AudioFormat format = ParseRawFormat(c.text);
         EXPECT_EQ(format.sampleRate, c.expected.sampleRate) << c.text;
         EXPECT_EQ(format.bitsPerSample, c.expected.bitsPerSample) << c.text;
         EXPECT_EQ(format.channels, c.expected.channels) << c.text;
+        EXPECT_FALSE(format.channelMask) << c.text << ": raw PCM names no speaker positions";
     }
 }
 
@@ -71,7 +72,7 @@ TEST(RawPcm, malformed_format_is_refused_naming_the_problem)
 
 TEST(RawPcm, input_must_be_whole_frames)
 {
-    const RawFormat stereo24 = {48000, 24, 2};
+    const AudioFormat stereo24 = {48000, 24, 2, {}};
     EXPECT_EQ(vastum::DecodeRawPcm(std::vector<std::uint8_t>(12), stereo24, "in").Frames(), 2u);
     EXPECT_EQ(vastum::DecodeRawPcm({}, stereo24, "in").Frames(), 0u);
     try {

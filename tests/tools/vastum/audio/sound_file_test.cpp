@@ -125,21 +125,6 @@ TEST(SoundFile, signed_8_bit_files_become_unsigned_system_samples)
     EXPECT_EQ(decoded.pcm, (std::vector<std::uint8_t>{0x00, 0x7F, 0x80, 0xFF}));
 }
 
-std::vector<std::uint8_t> LibsndfileWave(int format, int channels)
-{
-    std::vector<std::uint8_t> bytes;
-    vastum::MemorySoundIo io(bytes);
-    SF_INFO info{};
-    info.samplerate = 48000;
-    info.channels = channels;
-    info.format = format;
-    SNDFILE* file = io.Open(SFM_WRITE, &info);
-    std::vector<int> silence(static_cast<std::size_t>(channels) * 8);
-    sf_writef_int(file, silence.data(), 8);
-    sf_close(file);
-    return bytes;
-}
-
 TEST(SoundFile, refuses_what_the_system_cannot_process_with_a_message_naming_it)
 {
     struct RefusedCase {
