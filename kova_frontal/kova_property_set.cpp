@@ -44,43 +44,23 @@ NTSTATUS ChoiceItem(PIRP irp, PKSIDENTIFIER request, PVOID data)
     return IntPropertyAdapter(request, data, InterfaceOf(irp), Get, Set);
 }
 
-// --- Levels in percent.
+// --- Levels in percent, computed with a double product.
 
 template <float (NTAPI M::*Get)(), NTSTATUS (NTAPI M::*Set)(float)>
 NTSTATUS PercentItem(PIRP irp, PKSIDENTIFIER request, PVOID data)
 {
-    FloatingPointGuard floatingPoint;
-    if (!NT_SUCCESS(floatingPoint.Status())) {
-        return floatingPoint.Status();
-    }
-    M* manager = InterfaceOf(irp);
-    if (IsGetRequest(request)) {
-        WriteWireValue(data, static_cast<ULONG>(KOVAPercentFromLevel((manager->*Get)())));
-        return STATUS_SUCCESS;
-    }
-    return (manager->*Set)(KOVALevelFromPercent(ReadWireValue(data)));
+    return PercentPropertyAdapter<M, KOVAPercentFromLevel, KOVALevelFromPercent>(request, data, InterfaceOf(irp), Get,
+                                                                                  Set);
 }
 
-// --- Gains in decibels. Every value the scale accepts (0.0 to about 1.995)
-// is within the gain setters' range.
+// --- Gains in decibels, converted by 10^(dB / 20) in double precision.
+// Every value the scale accepts (0.0 to about 1.995) is within the gain
+// setters' range.
 
 template <float (NTAPI M::*Get)(), NTSTATUS (NTAPI M::*Set)(float)>
 NTSTATUS DecibelItem(PIRP irp, PKSIDENTIFIER request, PVOID data)
 {
-    FloatingPointGuard floatingPoint;
-    if (!NT_SUCCESS(floatingPoint.Status())) {
-        return floatingPoint.Status();
-    }
-    M* manager = InterfaceOf(irp);
-    if (IsGetRequest(request)) {
-        WriteWireValue(data, static_cast<ULONG>(DecibelsFromGain((manager->*Get)())));
-        return STATUS_SUCCESS;
-    }
-    float gain;
-    if (!KOVAGainFromDecibels(static_cast<LONG>(ReadWireValue(data)), &gain)) {
-        return STATUS_INVALID_PARAMETER;
-    }
-    return (manager->*Set)(gain);
+    return DecibelPropertyAdapter<M, KOVAGainFromDecibels>(request, data, InterfaceOf(irp), Get, Set);
 }
 
 // The speaker-group gain of the group the KSP_NODE names (low 16 bits of
