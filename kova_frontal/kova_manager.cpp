@@ -64,6 +64,14 @@ void KOVAManagerObject::Broadcast(Apply apply)
     }
 }
 
+template <typename Value, typename Apply>
+NTSTATUS KOVAManagerObject::StoreAndBroadcast(SharedWord<Value>& field, Value value, Apply apply)
+{
+    field.Store(value);
+    Broadcast([value, apply](KOVAState& state) { apply(state, value); });
+    return STATUS_SUCCESS;
+}
+
 // ---------------------------------------------------------------------------
 // Switches: the low 8 bits of the argument are stored; any nonzero byte is on.
 
@@ -80,50 +88,40 @@ BOOLEAN NTAPI KOVAManagerObject::GetEnable() { return m_Params.Enable.Load() != 
 
 NTSTATUS NTAPI KOVAManagerObject::SetEnable(ULONG value)
 {
-    const USHORT enable = LowByte(value);
-    m_Params.Enable.Store(enable);
-    Broadcast([enable](KOVAState& state) { state.core.SetEnable(enable); });
-    return STATUS_SUCCESS;
+    return StoreAndBroadcast(m_Params.Enable, LowByte(value),
+                             [](KOVAState& state, USHORT enable) { state.core.SetEnable(enable); });
 }
 
 BOOLEAN NTAPI KOVAManagerObject::GetHeadphone() { return m_Params.Headphone.Load() != 0; }
 
 NTSTATUS NTAPI KOVAManagerObject::SetHeadphone(ULONG value)
 {
-    const USHORT headphone = LowByte(value);
-    m_Params.Headphone.Store(headphone);
-    Broadcast([headphone](KOVAState& state) { state.core.SetHeadphone(headphone); });
-    return STATUS_SUCCESS;
+    return StoreAndBroadcast(m_Params.Headphone, LowByte(value),
+                             [](KOVAState& state, USHORT headphone) { state.core.SetHeadphone(headphone); });
 }
 
 BOOLEAN NTAPI KOVAManagerObject::GetElevoEnable() { return m_Params.ElevoEnable.Load() != 0; }
 
 NTSTATUS NTAPI KOVAManagerObject::SetElevoEnable(ULONG value)
 {
-    const USHORT enable = LowByte(value);
-    m_Params.ElevoEnable.Store(enable);
-    Broadcast([enable](KOVAState& state) { state.core.elevo.SetEnable(enable); });
-    return STATUS_SUCCESS;
+    return StoreAndBroadcast(m_Params.ElevoEnable, LowByte(value),
+                             [](KOVAState& state, USHORT enable) { state.core.elevo.SetEnable(enable); });
 }
 
 BOOLEAN NTAPI KOVAManagerObject::GetSubviaEnable() { return m_Params.SubviaEnable.Load() != 0; }
 
 NTSTATUS NTAPI KOVAManagerObject::SetSubviaEnable(ULONG value)
 {
-    const USHORT enable = LowByte(value);
-    m_Params.SubviaEnable.Store(enable);
-    Broadcast([enable](KOVAState& state) { state.subviaFront.SetEnable(enable); });
-    return STATUS_SUCCESS;
+    return StoreAndBroadcast(m_Params.SubviaEnable, LowByte(value),
+                             [](KOVAState& state, USHORT enable) { state.subviaFront.SetEnable(enable); });
 }
 
 BOOLEAN NTAPI KOVAManagerObject::GetSubviaSubEnable() { return m_Params.SubviaSubEnable.Load() != 0; }
 
 NTSTATUS NTAPI KOVAManagerObject::SetSubviaSubEnable(ULONG value)
 {
-    const USHORT enable = LowByte(value);
-    m_Params.SubviaSubEnable.Store(enable);
-    Broadcast([enable](KOVAState& state) { state.subviaSub.SetEnable(enable); });
-    return STATUS_SUCCESS;
+    return StoreAndBroadcast(m_Params.SubviaSubEnable, LowByte(value),
+                             [](KOVAState& state, USHORT enable) { state.subviaSub.SetEnable(enable); });
 }
 
 // ---------------------------------------------------------------------------
@@ -136,9 +134,8 @@ NTSTATUS NTAPI KOVAManagerObject::SetKVHDMode(LONG mode)
     if (mode < 0 || mode > kKOVAModeMaximum) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.KVHDMode.Store(mode);
-    Broadcast([mode](KOVAState& state) { state.core.SetMode(static_cast<ULONG>(mode)); });
-    return STATUS_SUCCESS;
+    return StoreAndBroadcast(m_Params.KVHDMode, mode,
+                             [](KOVAState& state, LONG mode) { state.core.SetMode(static_cast<ULONG>(mode)); });
 }
 
 LONG NTAPI KOVAManagerObject::GetOutputMode() { return m_Params.OutputMode.Load(); }
@@ -148,9 +145,8 @@ NTSTATUS NTAPI KOVAManagerObject::SetOutputMode(LONG mode)
     if (mode < 0 || mode > kKOVAOutputModeMaximum) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.OutputMode.Store(mode);
-    Broadcast([mode](KOVAState& state) { state.core.SetOutputMode(mode); });
-    return STATUS_SUCCESS;
+    return StoreAndBroadcast(m_Params.OutputMode, mode,
+                             [](KOVAState& state, LONG mode) { state.core.SetOutputMode(mode); });
 }
 
 ULONG NTAPI KOVAManagerObject::GetSubviaSize() { return m_Params.SubviaSize.Load(); }
@@ -160,9 +156,8 @@ NTSTATUS NTAPI KOVAManagerObject::SetSubviaSize(ULONG size)
     if (size > kKOVASubviaSizeMaximum) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.SubviaSize.Store(size);
-    Broadcast([size](KOVAState& state) { state.subviaFront.SetSize(size); });
-    return STATUS_SUCCESS;
+    return StoreAndBroadcast(m_Params.SubviaSize, size,
+                             [](KOVAState& state, ULONG size) { state.subviaFront.SetSize(size); });
 }
 
 ULONG NTAPI KOVAManagerObject::GetSubviaSubSize() { return m_Params.SubviaSubSize.Load(); }
@@ -172,9 +167,8 @@ NTSTATUS NTAPI KOVAManagerObject::SetSubviaSubSize(ULONG size)
     if (size > kKOVASubviaSizeMaximum) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.SubviaSubSize.Store(size);
-    Broadcast([size](KOVAState& state) { state.subviaSub.SetSize(size); });
-    return STATUS_SUCCESS;
+    return StoreAndBroadcast(m_Params.SubviaSubSize, size,
+                             [](KOVAState& state, ULONG size) { state.subviaSub.SetSize(size); });
 }
 
 ULONG NTAPI KOVAManagerObject::GetCrossoverSelect() { return m_Params.CrossoverSelect.Load(); }
@@ -184,9 +178,8 @@ NTSTATUS NTAPI KOVAManagerObject::SetCrossoverSelect(ULONG select)
     if (select > kKOVACrossoverSelectMaximum) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.CrossoverSelect.Store(select);
-    Broadcast([select](KOVAState& state) { state.output.SetCrossoverSelect(select); });
-    return STATUS_SUCCESS;
+    return StoreAndBroadcast(m_Params.CrossoverSelect, select,
+                             [](KOVAState& state, ULONG select) { state.output.SetCrossoverSelect(select); });
 }
 
 // ---------------------------------------------------------------------------
@@ -199,9 +192,8 @@ NTSTATUS NTAPI KOVAManagerObject::SetElevoLevel(float level)
     if (!IsKOVAUnitLevel(level)) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.ElevoLevel.Store(level);
-    Broadcast([level](KOVAState& state) { state.core.elevo.SetLevel(level); });
-    return STATUS_SUCCESS;
+    return StoreAndBroadcast(m_Params.ElevoLevel, level,
+                             [](KOVAState& state, float level) { state.core.elevo.SetLevel(level); });
 }
 
 float NTAPI KOVAManagerObject::GetSubviaLevel() { return m_Params.SubviaLevel.Load(); }
@@ -211,9 +203,8 @@ NTSTATUS NTAPI KOVAManagerObject::SetSubviaLevel(float level)
     if (!IsKOVAUnitLevel(level)) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.SubviaLevel.Store(level);
-    Broadcast([level](KOVAState& state) { state.subviaFront.SetLevel(level); });
-    return STATUS_SUCCESS;
+    return StoreAndBroadcast(m_Params.SubviaLevel, level,
+                             [](KOVAState& state, float level) { state.subviaFront.SetLevel(level); });
 }
 
 float NTAPI KOVAManagerObject::GetSubviaSubLevel() { return m_Params.SubviaSubLevel.Load(); }
@@ -223,9 +214,8 @@ NTSTATUS NTAPI KOVAManagerObject::SetSubviaSubLevel(float level)
     if (!IsKOVAUnitLevel(level)) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.SubviaSubLevel.Store(level);
-    Broadcast([level](KOVAState& state) { state.subviaSub.SetLevel(level); });
-    return STATUS_SUCCESS;
+    return StoreAndBroadcast(m_Params.SubviaSubLevel, level,
+                             [](KOVAState& state, float level) { state.subviaSub.SetLevel(level); });
 }
 
 // ---------------------------------------------------------------------------
@@ -294,9 +284,8 @@ NTSTATUS KOVAManagerObject::SetFrontPresence(float level)
     if (!IsKOVAPresenceLevel(level)) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.FrontPresence.Store(level);
-    Broadcast([level](KOVAState& state) { state.output.SetFrontPresence(level); });
-    return STATUS_SUCCESS;
+    return StoreAndBroadcast(m_Params.FrontPresence, level,
+                             [](KOVAState& state, float level) { state.output.SetFrontPresence(level); });
 }
 
 float KOVAManagerObject::GetCenterPresence() { return m_Params.CenterPresence.Load(); }
@@ -306,7 +295,6 @@ NTSTATUS KOVAManagerObject::SetCenterPresence(float level)
     if (!IsKOVAPresenceLevel(level)) {
         return STATUS_INVALID_PARAMETER;
     }
-    m_Params.CenterPresence.Store(level);
-    Broadcast([level](KOVAState& state) { state.output.SetCenterPresence(level); });
-    return STATUS_SUCCESS;
+    return StoreAndBroadcast(m_Params.CenterPresence, level,
+                             [](KOVAState& state, float level) { state.output.SetCenterPresence(level); });
 }

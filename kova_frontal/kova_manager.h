@@ -87,6 +87,10 @@ private:
     // order, under the mutex. The manager's own field is written first.
     template <typename Apply>
     void Broadcast(Apply apply);
+    // Stores a validated value in the manager's field and broadcasts
+    // apply(state, value); always STATUS_SUCCESS.
+    template <typename Value, typename Apply>
+    NTSTATUS StoreAndBroadcast(SharedWord<Value>& field, Value value, Apply apply);
 
     KMUTEX m_Mutex;
     KOVAParams m_Params;

@@ -24,28 +24,3 @@ void LoadKOVADefaults(KOVAParams* params)
     params->CenterPresence.Store(kKOVADefaultCenterPresence);
     params->CrossoverSelect.Store(kKOVADefaultCrossoverSelect);
 }
-
-void CopyKOVAParams(const KOVAParams& from, KOVAParams* to)
-{
-    to->Enable.Store(from.Enable.Load());
-    to->Headphone.Store(from.Headphone.Load());
-    to->KVHDMode.Store(from.KVHDMode.Load());
-    to->OutputMode.Store(from.OutputMode.Load());
-    to->ElevoEnable.Store(from.ElevoEnable.Load());
-    to->ElevoLevel.Store(from.ElevoLevel.Load());
-    to->SubviaEnable.Store(from.SubviaEnable.Load());
-    to->SubviaLevel.Store(from.SubviaLevel.Load());
-    to->SubviaSize.Store(from.SubviaSize.Load());
-    to->SubviaSubEnable.Store(from.SubviaSubEnable.Load());
-    to->SubviaSubLevel.Store(from.SubviaSubLevel.Load());
-    to->SubviaSubSize.Store(from.SubviaSubSize.Load());
-    to->InputTrim.Store(from.InputTrim.Load());
-    to->FrontGain.Store(from.FrontGain.Load());
-    to->SurroundGain.Store(from.SurroundGain.Load());
-    to->CenterGain.Store(from.CenterGain.Load());
-    to->SubwooferGain.Store(from.SubwooferGain.Load());
-    to->FrontPresence.Store(from.FrontPresence.Load());
-    to->SurroundPresence.Store(from.SurroundPresence.Load());
-    to->CenterPresence.Store(from.CenterPresence.Load());
-    to->CrossoverSelect.Store(from.CrossoverSelect.Load());
-}

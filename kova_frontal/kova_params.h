@@ -1,5 +1,5 @@
 // The KOVA parameter record: what the manager holds and what every stream
-// copies at SetFormat. The manager's setters write single fields of it while
+// takes into its DSP state at SetFormat. The manager's setters write single fields of it while
 // streams read them (shared_word.h); the ranges the setters accept and the
 // defaults are public (kova_parameters.h).
 #pragma once
@@ -42,6 +42,3 @@ struct KOVAParams {
 
 // Fills `params` with the defaults of a new manager.
 void LoadKOVADefaults(KOVAParams* params);
-
-// Copies every field of `from` into `to`, word by word.
-void CopyKOVAParams(const KOVAParams& from, KOVAParams* to);

@@ -28,30 +28,12 @@ M* InterfaceOf(PIRP irp)
     return ManagerOf(irp);
 }
 
-// --- Switches: ids 0, 1, 3, 5 and 11 share one handler and this table.
+// --- Switches: 0 or 1 on the wire.
 
-struct SwitchRow {
-    ULONG id;
-    BOOLEAN (NTAPI M::*get)();
-    NTSTATUS (NTAPI M::*set)(ULONG);
-};
-
-constexpr SwitchRow kSwitches[] = {
-    {KSPROPERTY_KOVA_ENABLE, &M::GetEnable, &M::SetEnable},
-    {KSPROPERTY_KOVA_HEADPHONE, &M::GetHeadphone, &M::SetHeadphone},
-    {KSPROPERTY_KOVA_ELEVOENABLE, &M::GetElevoEnable, &M::SetElevoEnable},
-    {KSPROPERTY_KOVA_SUBVIAENABLE, &M::GetSubviaEnable, &M::SetSubviaEnable},
-    {KSPROPERTY_KOVA_SUBVIASUBENABLE, &M::GetSubviaSubEnable, &M::SetSubviaSubEnable},
-};
-
+template <BOOLEAN (NTAPI M::*Get)(), NTSTATUS (NTAPI M::*Set)(ULONG)>
 NTSTATUS SwitchItem(PIRP irp, PKSIDENTIFIER request, PVOID data)
 {
-    for (const SwitchRow& row : kSwitches) {
-        if (row.id == request->Id) {
-            return BoolPropertyAdapter(request, data, InterfaceOf(irp), row.get, row.set);
-        }
-    }
-    return STATUS_INVALID_PARAMETER;
+    return BoolPropertyAdapter(request, data, InterfaceOf(irp), Get, Set);
 }
 
 // --- Choices: the 32-bit value unchanged.
@@ -62,45 +44,23 @@ NTSTATUS ChoiceItem(PIRP irp, PKSIDENTIFIER request, PVOID data)
     return IntPropertyAdapter(request, data, InterfaceOf(irp), Get, Set);
 }
 
-// --- Levels in percent.
+// --- Levels in percent, computed with a double product.
 
 template <float (NTAPI M::*Get)(), NTSTATUS (NTAPI M::*Set)(float)>
 NTSTATUS PercentItem(PIRP irp, PKSIDENTIFIER request, PVOID data)
 {
-    FloatingPointGuard floatingPoint;
-    if (!NT_SUCCESS(floatingPoint.Status())) {
-        return floatingPoint.Status();
-    }
-    M* manager = InterfaceOf(irp);
-    if (IsGetRequest(request)) {
-        WriteWireValue(data, static_cast<ULONG>(KOVAPercentFromLevel((manager->*Get)())));
-        return STATUS_SUCCESS;
-    }
-    return (manager->*Set)(KOVALevelFromPercent(ReadWireValue(data)));
+    return PercentPropertyAdapter<M, KOVAPercentFromLevel, KOVALevelFromPercent>(request, data, InterfaceOf(irp), Get,
+                                                                                  Set);
 }
 
-// --- Gains in decibels. Every value the scale accepts (0.0 to about 1.995)
-// is within the gain setters' range, so a set that passes the scale is
-// answered with success.
+// --- Gains in decibels, converted by 10^(dB / 20) in double precision.
+// Every value the scale accepts (0.0 to about 1.995) is within the gain
+// setters' range.
 
 template <float (NTAPI M::*Get)(), NTSTATUS (NTAPI M::*Set)(float)>
 NTSTATUS DecibelItem(PIRP irp, PKSIDENTIFIER request, PVOID data)
 {
-    FloatingPointGuard floatingPoint;
-    if (!NT_SUCCESS(floatingPoint.Status())) {
-        return floatingPoint.Status();
-    }
-    M* manager = InterfaceOf(irp);
-    if (IsGetRequest(request)) {
-        WriteWireValue(data, static_cast<ULONG>(DecibelsFromGain((manager->*Get)())));
-        return STATUS_SUCCESS;
-    }
-    float gain;
-    if (!KOVAGainFromDecibels(static_cast<LONG>(ReadWireValue(data)), &gain)) {
-        return STATUS_INVALID_PARAMETER;
-    }
-    (manager->*Set)(gain);
-    return STATUS_SUCCESS;
+    return DecibelPropertyAdapter<M, KOVAGainFromDecibels>(request, data, InterfaceOf(irp), Get, Set);
 }
 
 // The speaker-group gain of the group the KSP_NODE names (low 16 bits of
@@ -156,18 +116,19 @@ NTSTATUS PresenceItem(PIRP irp, PKSIDENTIFIER request, PVOID data)
 using O = KOVAManagerObject;
 
 DEFINE_KSPROPERTY_TABLE(kKOVAItems){
-    KOVA_ITEM(KSPROPERTY_KOVA_ENABLE, SwitchItem, sizeof(KSPROPERTY)),
-    KOVA_ITEM(KSPROPERTY_KOVA_HEADPHONE, SwitchItem, sizeof(KSPROPERTY)),
+    KOVA_ITEM(KSPROPERTY_KOVA_ENABLE, (SwitchItem<&M::GetEnable, &M::SetEnable>), sizeof(KSPROPERTY)),
+    KOVA_ITEM(KSPROPERTY_KOVA_HEADPHONE, (SwitchItem<&M::GetHeadphone, &M::SetHeadphone>), sizeof(KSPROPERTY)),
     KOVA_ITEM(KSPROPERTY_KOVA_KVHDMODE, (ChoiceItem<&M::GetKVHDMode, &M::SetKVHDMode>), sizeof(KSPROPERTY)),
-    KOVA_ITEM(KSPROPERTY_KOVA_ELEVOENABLE, SwitchItem, sizeof(KSPROPERTY)),
+    KOVA_ITEM(KSPROPERTY_KOVA_ELEVOENABLE, (SwitchItem<&M::GetElevoEnable, &M::SetElevoEnable>), sizeof(KSPROPERTY)),
     KOVA_ITEM(KSPROPERTY_KOVA_ELEVOLEVEL, (PercentItem<&M::GetElevoLevel, &M::SetElevoLevel>), sizeof(KSPROPERTY)),
-    KOVA_ITEM(KSPROPERTY_KOVA_SUBVIAENABLE, SwitchItem, sizeof(KSPROPERTY)),
+    KOVA_ITEM(KSPROPERTY_KOVA_SUBVIAENABLE, (SwitchItem<&M::GetSubviaEnable, &M::SetSubviaEnable>), sizeof(KSPROPERTY)),
     KOVA_ITEM(KSPROPERTY_KOVA_SUBVIALEVEL, (PercentItem<&M::GetSubviaLevel, &M::SetSubviaLevel>), sizeof(KSPROPERTY)),
     KOVA_ITEM(KSPROPERTY_KOVA_SUBVIASIZE, (ChoiceItem<&M::GetSubviaSize, &M::SetSubviaSize>), sizeof(KSPROPERTY)),
     KOVA_ITEM(KSPROPERTY_KOVA_INPUTGAIN, (DecibelItem<&M::GetInputGain, &M::SetInputGain>), sizeof(KSPROPERTY)),
     KOVA_ITEM(KSPROPERTY_KOVA_OUTPUTGAIN, (DecibelItem<&M::GetOutputGain, &M::SetOutputGain>), sizeof(KSPROPERTY)),
     KOVA_ITEM(KSPROPERTY_KOVA_OUTPUTMODE, (ChoiceItem<&M::GetOutputMode, &M::SetOutputMode>), sizeof(KSPROPERTY)),
-    KOVA_ITEM(KSPROPERTY_KOVA_SUBVIASUBENABLE, SwitchItem, sizeof(KSPROPERTY)),
+    KOVA_ITEM(KSPROPERTY_KOVA_SUBVIASUBENABLE, (SwitchItem<&M::GetSubviaSubEnable, &M::SetSubviaSubEnable>),
+              sizeof(KSPROPERTY)),
     KOVA_ITEM(KSPROPERTY_KOVA_SUBVIASUBSIZE, (ChoiceItem<&M::GetSubviaSubSize, &M::SetSubviaSubSize>),
               sizeof(KSPROPERTY)),
     KOVA_ITEM(KSPROPERTY_KOVA_SUBVIASUBLEVEL, (PercentItem<&M::GetSubviaSubLevel, &M::SetSubviaSubLevel>),

@@ -40,19 +40,13 @@ constexpr DwordParameter<M> kChoices[] = {
 // Write failures are not reported: the next save writes every value again.
 NTSTATUS NTAPI KOVAManagerObject::SaveSettings(HANDLE key)
 {
-    M* manager = this;
-    SaveBoolParameters(key, manager, kSwitches, ARRAYSIZE(kSwitches));
-    SaveFloatParameters(key, manager, kLevels, ARRAYSIZE(kLevels));
-    SaveDwordParameters(key, manager, kChoices, ARRAYSIZE(kChoices));
+    SaveParameters(key, static_cast<M*>(this), kSwitches, kLevels, kChoices);
     return STATUS_SUCCESS;
 }
 
 // A missing, malformed or refused value leaves its parameter as it was.
 NTSTATUS NTAPI KOVAManagerObject::LoadSettings(HANDLE key)
 {
-    M* manager = this;
-    LoadBoolParameters(key, manager, kSwitches, ARRAYSIZE(kSwitches));
-    LoadFloatParameters(key, manager, kLevels, ARRAYSIZE(kLevels));
-    LoadDwordParameters(key, manager, kChoices, ARRAYSIZE(kChoices));
+    LoadParameters(key, static_cast<M*>(this), kSwitches, kLevels, kChoices);
     return STATUS_SUCCESS;
 }

@@ -136,6 +136,22 @@ TEST_F(KOVAPropertySetTest, sets_are_validated_and_read_back)
     EXPECT_EQ(output.centerPresence.Load(), 2.0f);
 }
 
+// KOVA converts wire values in double precision, so a level set in percent
+// and a gain set in decibels are stored as the float nearest the exact
+// value; single-precision arithmetic misses it for these.
+TEST_F(KOVAPropertySetTest, percent_and_decibel_sets_store_the_nearest_float)
+{
+    KOVAManagerObject* manager = m_engine.manager;
+    ASSERT_EQ(Set(KSPROPERTY_KOVA_ELEVOLEVEL, 10), STATUS_SUCCESS);
+    EXPECT_EQ(manager->GetElevoLevel(), 0.1f);
+    ASSERT_EQ(Set(KSPROPERTY_KOVA_SUBVIALEVEL, 60), STATUS_SUCCESS);
+    EXPECT_EQ(manager->GetSubviaLevel(), 0.6f);
+    ASSERT_EQ(Set(KSPROPERTY_KOVA_INPUTGAIN, -9), STATUS_SUCCESS);
+    EXPECT_EQ(manager->GetInputGain(), 0.354813397f) << "10^(-9/20) = 0.3548133892";
+    ASSERT_EQ(Set(KSPROPERTY_KOVA_OUTPUTGAIN, 6), STATUS_SUCCESS);
+    EXPECT_EQ(manager->GetOutputGain(), 1.99526227f) << "10^(6/20) = 1.9952623150";
+}
+
 TEST_F(KOVAPropertySetTest, an_unknown_group_is_refused_for_get_and_set)
 {
     LONG value = 0x7EEEEEEE;

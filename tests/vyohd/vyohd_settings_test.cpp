@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "common/test_registry_key.h"
 #include "engine_fixture.h"
 #include "sim/registry.h"
 
@@ -23,19 +24,12 @@ class SettingsTest : public EngineTest {
 protected:
     void SetUp() override
     {
-        sim::registry::Reset();
-        ASSERT_TRUE(sim::registry::Import("VASTUM REGISTRY 1\n" + kKeyLine).ok);
-        UNICODE_STRING name;
-        RtlInitUnicodeString(&name, kKeyPath);
-        OBJECT_ATTRIBUTES attributes;
-        InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE, nullptr, nullptr);
-        ASSERT_EQ(ZwOpenKey(&m_key, KEY_ALL_ACCESS, &attributes), STATUS_SUCCESS);
+        ASSERT_NO_FATAL_FAILURE(OpenEmptyTestKey(kKeyPath, &m_key));
     }
     void TearDown() override
     {
-        ZwClose(m_key);
+        CloseTestKey(m_key);
         m_engine.reset();
-        sim::registry::Reset();
         EngineTest::TearDown();
     }
 

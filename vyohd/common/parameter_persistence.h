@@ -138,3 +138,23 @@ VOID LoadFloatParameters(HANDLE key, Object* object, const FloatParameter<Object
         }
     }
 }
+
+// An engine's whole set: its switches, then its levels and gains, then its
+// integer choices, each table in its own order.
+template <typename Object, typename Flag, ULONG Switches, ULONG Levels, ULONG Choices>
+VOID SaveParameters(HANDLE key, Object* object, const BoolParameter<Object, Flag> (&switches)[Switches],
+                    const FloatParameter<Object> (&levels)[Levels], const DwordParameter<Object> (&choices)[Choices])
+{
+    SaveBoolParameters(key, object, switches, Switches);
+    SaveFloatParameters(key, object, levels, Levels);
+    SaveDwordParameters(key, object, choices, Choices);
+}
+
+template <typename Object, typename Flag, ULONG Switches, ULONG Levels, ULONG Choices>
+VOID LoadParameters(HANDLE key, Object* object, const BoolParameter<Object, Flag> (&switches)[Switches],
+                    const FloatParameter<Object> (&levels)[Levels], const DwordParameter<Object> (&choices)[Choices])
+{
+    LoadBoolParameters(key, object, switches, Switches);
+    LoadFloatParameters(key, object, levels, Levels);
+    LoadDwordParameters(key, object, choices, Choices);
+}

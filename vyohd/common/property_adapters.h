@@ -43,8 +43,9 @@ NTSTATUS IntPropertyAdapter(const KSPROPERTY* property, PVOID data, Object* obje
 
 // A level in whole percent (value x 100). Float work outside the audio
 // path: when the floating-point state cannot be saved, that status is
-// returned and nothing else happens.
-template <typename Object>
+// returned and nothing else happens. An engine whose percent is computed
+// otherwise passes its own pair of conversions.
+template <typename Object, LONG (*ToPercent)(float) = PercentFromLevel, float (*FromPercent)(ULONG) = LevelFromPercent>
 NTSTATUS PercentPropertyAdapter(const KSPROPERTY* property, PVOID data, Object* object, float (NTAPI Object::*get)(),
                                 NTSTATUS (NTAPI Object::*set)(float))
 {
@@ -53,15 +54,16 @@ NTSTATUS PercentPropertyAdapter(const KSPROPERTY* property, PVOID data, Object* 
         return floatingPoint.Status();
     }
     if (IsGetRequest(property)) {
-        WriteWireValue(data, static_cast<ULONG>(PercentFromLevel((object->*get)())));
+        WriteWireValue(data, static_cast<ULONG>(ToPercent((object->*get)())));
         return STATUS_SUCCESS;
     }
-    return (object->*set)(LevelFromPercent(ReadWireValue(data)));
+    return (object->*set)(FromPercent(ReadWireValue(data)));
 }
 
 // A linear gain in whole decibels, -20..6, or -999 for a gain of 0. Any
-// other value is refused here, before the setter sees it.
-template <typename Object>
+// other value is refused here, before the setter sees it. An engine may
+// pass its own decibel-to-gain conversion for the same scale.
+template <typename Object, BOOLEAN (*FromDecibels)(LONG, float*) = GainFromDecibels>
 NTSTATUS DecibelPropertyAdapter(const KSPROPERTY* property, PVOID data, Object* object, float (NTAPI Object::*get)(),
                                 NTSTATUS (NTAPI Object::*set)(float))
 {
@@ -74,7 +76,7 @@ NTSTATUS DecibelPropertyAdapter(const KSPROPERTY* property, PVOID data, Object* 
         return STATUS_SUCCESS;
     }
     float gain;
-    if (!GainFromDecibels(static_cast<LONG>(ReadWireValue(data)), &gain)) {
+    if (!FromDecibels(static_cast<LONG>(ReadWireValue(data)), &gain)) {
         return STATUS_INVALID_PARAMETER;
     }
     return (object->*set)(gain);

@@ -9,6 +9,7 @@
 #include "sim/fpu.h"
 #include "sim/registry.h"
 #include "test_knobs.h"
+#include "test_registry_key.h"
 
 namespace {
 
@@ -26,19 +27,12 @@ class ParameterPersistenceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        sim::registry::Reset();
-        sim::registry::SetValue(kKeyPath, L"Placeholder", REG_NONE, {});
-        UNICODE_STRING name;
-        RtlInitUnicodeString(&name, kKeyPath);
-        OBJECT_ATTRIBUTES attributes;
-        InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE, nullptr, nullptr);
-        ASSERT_EQ(ZwOpenKey(&m_key, KEY_ALL_ACCESS, &attributes), STATUS_SUCCESS);
+        ASSERT_NO_FATAL_FAILURE(OpenEmptyTestKey(kKeyPath, &m_key));
     }
     void TearDown() override
     {
-        ZwClose(m_key);
+        CloseTestKey(m_key);
         sim::fpu::ClearFaults();
-        sim::registry::Reset();
     }
 
     void SaveAll(TestKnobs& knobs)

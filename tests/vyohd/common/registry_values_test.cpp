@@ -10,6 +10,7 @@
 #include "registry_values.h"
 #include "sim/pool.h"
 #include "sim/registry.h"
+#include "test_registry_key.h"
 
 namespace {
 
@@ -25,21 +26,14 @@ class RegistryValuesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        sim::registry::Reset();
-        sim::registry::SetValue(kKeyPath, L"Placeholder", REG_NONE, {});
-        UNICODE_STRING name;
-        RtlInitUnicodeString(&name, kKeyPath);
-        OBJECT_ATTRIBUTES attributes;
-        InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE, nullptr, nullptr);
-        ASSERT_EQ(ZwOpenKey(&m_key, KEY_ALL_ACCESS, &attributes), STATUS_SUCCESS);
+        ASSERT_NO_FATAL_FAILURE(OpenEmptyTestKey(kKeyPath, &m_key));
     }
     void TearDown() override
     {
-        ZwClose(m_key);
+        CloseTestKey(m_key);
         sim::registry::ClearFaults();
         sim::pool::ClearFaults();
         EXPECT_EQ(sim::pool::Usage(kRegistryQueryTag).liveBlocks, 0u) << "query buffers are freed";
-        sim::registry::Reset();
     }
 
     static void Store(const wchar_t* name, std::uint32_t type, std::vector<std::uint8_t> data)
