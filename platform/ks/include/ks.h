@@ -336,7 +336,7 @@ typedef struct {
 
 #define DEFINE_KSPROPERTY_ITEM(PropertyId, GetHandler, MinProperty, MinData, SetHandler, Values, RelationsCount, \
                                Relations, SupportHandler, SerializedSize)                                      \
-    PropertyId, (PFNKSHANDLER)(GetHandler), MinProperty, MinData, (PFNKSHANDLER)(SetHandler),                  \
+    PropertyId, {(PFNKSHANDLER)(GetHandler)}, MinProperty, MinData, {(PFNKSHANDLER)(SetHandler)},              \
         (const KSPROPERTY_VALUES*)(Values), RelationsCount, (const KSPROPERTY*)(Relations),                    \
         (PFNKSHANDLER)(SupportHandler), (ULONG)(SerializedSize)
 
